@@ -1,0 +1,3 @@
+// Placeholder launcher: exits at once.
+#include <windows.h>
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return 0; }

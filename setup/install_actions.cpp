@@ -1,0 +1,91 @@
+// Install actions: directory chain, payload files, the uninstaller copy,
+// shortcuts and registry values. None keeps state between calls.
+#include "install_actions.h"
+#include "install_plan.h"
+#include "../common/bounded_format.h"
+#include <shlobj.h>
+#include <wchar.h>
+
+void CreateDirectoryChain(const wchar_t* path)
+{
+    wchar_t work[MAX_PATH];
+    lstrcpynW(work, path, MAX_PATH);
+    // Index 3 passes over a drive prefix such as C:\; existing folders are the normal case.
+    for (int i = 3; work[i]; ++i) {
+        if (work[i] == L'\\') {
+            work[i] = 0;
+            CreateDirectoryW(work, 0);
+            work[i] = L'\\';
+        }
+    }
+    CreateDirectoryW(work, 0);
+}
+
+BOOL WriteWholeFile(const wchar_t* path, const unsigned char* bytes, unsigned int count)
+{
+    HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, 0);
+    if (file == INVALID_HANDLE_VALUE) return FALSE;
+    DWORD written = 0;
+    BOOL ok = WriteFile(file, bytes, count, &written, 0);
+    CloseHandle(file);
+    return ok && written == count;
+}
+
+DeployResult DeployUninstaller()
+{
+    wchar_t ownDir[MAX_PATH];
+    DWORD n = GetModuleFileNameW(0, ownDir, MAX_PATH);
+    if (n >= MAX_PATH) n = MAX_PATH - 1;
+    ownDir[n] = 0;
+    wchar_t* slash = wcsrchr(ownDir, L'\\');
+    if (slash) *slash = 0;
+
+    wchar_t source[MAX_PATH];
+    FormatCutW(source, MAX_PATH, UNINSTALLER_FORMAT, ownDir);
+    // A missing source (all bits set) and a folder of that name are both skipped.
+    if (GetFileAttributesW(source) & FILE_ATTRIBUTE_DIRECTORY) return DEPLOY_SKIPPED;
+
+    wchar_t destination[MAX_PATH];
+    FormatCutW(destination, MAX_PATH, UNINSTALLER_FORMAT, InstallDir);
+    return CopyFileW(source, destination, FALSE) ? DEPLOY_COPIED : DEPLOY_FAILED;
+}
+
+void CreateAppShortcut(const wchar_t* folder)
+{
+    IShellLinkW* link = 0;
+    HRESULT hr = CoCreateInstance(CLSID_ShellLink, 0, CLSCTX_INPROC_SERVER, IID_IShellLinkW, (void**)&link);
+    if (FAILED(hr) || !link) return;
+    link->SetPath(AppExePath);
+    link->SetDescription(SHORTCUT_DESCRIPTION);
+    link->SetIconLocation(AppExePath, 0);
+
+    IPersistFile* persist = 0;
+    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, (void**)&persist)) && persist) {
+        wchar_t file[MAX_PATH];
+        FormatCutW(file, MAX_PATH, SHORTCUT_FILE_FORMAT, folder, SHORTCUT_FILE_NAME);
+        persist->Save(file, TRUE);
+        persist->Release();
+    }
+    link->Release();
+}
+
+static LONG RegWriteValue(const wchar_t* subKey, const wchar_t* name, DWORD type, const void* data, DWORD size)
+{
+    HKEY key = 0;
+    LONG status = RegCreateKeyExW(HKEY_CURRENT_USER, subKey, 0, 0, REG_OPTION_NON_VOLATILE,
+                                  KEY_SET_VALUE, 0, &key, 0);
+    if (status != ERROR_SUCCESS) return status;
+    RegSetValueExW(key, name, 0, type, (const BYTE*)data, size);
+    return RegCloseKey(key);
+}
+
+LONG RegWriteString(const wchar_t* subKey, const wchar_t* name, const wchar_t* text)
+{
+    // The terminator is part of the stored data.
+    return RegWriteValue(subKey, name, REG_SZ, text, (DWORD)(lstrlenW(text) + 1) * 2);
+}
+
+LONG RegWriteDword(const wchar_t* subKey, const wchar_t* name, DWORD value)
+{
+    return RegWriteValue(subKey, name, REG_DWORD, &value, sizeof value);
+}

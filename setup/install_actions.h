@@ -1,0 +1,12 @@
+// The small operations through which the installation worker touches the system.
+#pragma once
+#include <windows.h>
+
+enum DeployResult { DEPLOY_SKIPPED, DEPLOY_COPIED, DEPLOY_FAILED };
+
+void CreateDirectoryChain(const wchar_t* path);
+BOOL WriteWholeFile(const wchar_t* path, const unsigned char* bytes, unsigned int count);
+DeployResult DeployUninstaller();
+void CreateAppShortcut(const wchar_t* folder);
+LONG RegWriteString(const wchar_t* subKey, const wchar_t* name, const wchar_t* text);
+LONG RegWriteDword(const wchar_t* subKey, const wchar_t* name, DWORD value);

@@ -1,0 +1,176 @@
+// Install actions against the real file system, shell links and registry.
+#include "../support/ok.h"
+#include "../../setup/install_actions.h"
+#include "../../setup/install_plan.h"
+#include <shlobj.h>
+
+static const wchar_t TEST_KEY[] = L"Software\\TallybookTests\\Actions";
+
+static void test_directory_chain()
+{
+    g_testContext = "directory chain";
+    wchar_t root[MAX_PATH], deep[MAX_PATH], level[MAX_PATH];
+    MakeTempDir(L"chain", root);
+    wsprintfW(deep, L"%s\\one\\二\\three four\\Tallybook", root);
+    CreateDirectoryChain(deep);
+    const wchar_t* levels[] = { L"one", L"one\\二", L"one\\二\\three four", L"one\\二\\three four\\Tallybook" };
+    for (const wchar_t* l : levels) {
+        wsprintfW(level, L"%s\\%s", root, l);
+        ok(DirExists(level), "missing level %s", u8(level));
+    }
+    CreateDirectoryChain(deep);  // again over an existing chain: harmless
+    ok(DirExists(deep), "chain survives a second call");
+    DeleteTree(root);
+}
+
+static void test_write_whole_file()
+{
+    g_testContext = "write whole file";
+    wchar_t root[MAX_PATH], path[MAX_PATH];
+    MakeTempDir(L"write", root);
+
+    wsprintfW(path, L"%s\\missing\\index.html", root);
+    const unsigned char bytes[] = "0123456789";
+    ok(!WriteWholeFile(path, bytes, 10), "write into a missing folder reports failure");
+    wsprintfW(path, L"%s\\missing", root);
+    ok(!DirExists(path) && !FileExists(path), "nothing created for a missing folder");
+
+    wsprintfW(path, L"%s\\page.html", root);
+    WriteTextFile(path, "a much longer earlier file that must not leave a tail behind");
+    ok(WriteWholeFile(path, bytes, 10) == TRUE, "write over a larger file succeeds");
+    DWORD size = 0;
+    unsigned char* back = ReadWholeFile(path, &size);
+    ok(size == 10 && !memcmp(back, bytes, 10), "exactly the new bytes remain: %lu bytes '%s'", size, back);
+    HeapFree(GetProcessHeap(), 0, back);
+
+    ok(WriteWholeFile(path, bytes, 0) == TRUE, "an empty payload is a whole write");
+    back = ReadWholeFile(path, &size);
+    ok(size == 0, "empty file: %lu bytes", size);
+    HeapFree(GetProcessHeap(), 0, back);
+
+    // A file held open without sharing cannot be replaced.
+    HANDLE held = CreateFileW(path, GENERIC_READ, 0, 0, OPEN_EXISTING, 0, 0);
+    ok(!WriteWholeFile(path, bytes, 10), "a file in use reports failure");
+    CloseHandle(held);
+    DeleteTree(root);
+}
+
+// Runs in a copy of this program placed in a folder of the test's choosing.
+static int deploy_child(const wchar_t* installDir, const wchar_t* expected)
+{
+    g_testContext = "deploy (child)";
+    lstrcpyW(InstallDir, installDir);
+    DeployResult got = DeployUninstaller();
+    DeployResult want = !lstrcmpW(expected, L"copied") ? DEPLOY_COPIED
+                      : !lstrcmpW(expected, L"failed") ? DEPLOY_FAILED : DEPLOY_SKIPPED;
+    ok(got == want, "got %d, expected %s", got, u8(expected));
+    return test_summary("deploy child");
+}
+
+static void test_deploy_uninstaller()
+{
+    g_testContext = "deploy uninstaller";
+    wchar_t beside[MAX_PATH], target[MAX_PATH], source[MAX_PATH], args[1024], copied[MAX_PATH];
+    MakeTempDir(L"beside", beside);
+    MakeTempDir(L"target", target);
+    wsprintfW(source, L"%s\\tallyuninstall.exe", beside);
+    wsprintfW(copied, L"%s\\tallyuninstall.exe", target);
+
+    wsprintfW(args, L"deploy \"%s\" skipped", target);
+    ok(RunCopyOfSelf(beside, args) == 0, "no uninstaller beside the program is skipped");
+    ok(!FileExists(copied), "nothing copied when skipped");
+
+    CreateDirectoryW(source, 0);
+    ok(RunCopyOfSelf(beside, args) == 0, "a folder named tallyuninstall.exe is skipped");
+    RemoveDirectoryW(source);
+
+    WriteTextFile(source, "uninstaller bytes");
+    WriteTextFile(copied, "an older uninstaller that is longer");
+    wsprintfW(args, L"deploy \"%s\" copied", target);
+    ok(RunCopyOfSelf(beside, args) == 0, "an uninstaller beside the program is copied");
+    DWORD size = 0;
+    unsigned char* back = ReadWholeFile(copied, &size);
+    ok(back && size == 17 && !memcmp(back, "uninstaller bytes", 17), "copy overwrote the old one: %lu bytes", size);
+    if (back) HeapFree(GetProcessHeap(), 0, back);
+
+    wsprintfW(args, L"deploy \"%s\\no such folder\" failed", target);
+    ok(RunCopyOfSelf(beside, args) == 0, "a copy into a missing folder fails");
+    DeleteTree(beside);
+    DeleteTree(target);
+}
+
+static void test_shortcut()
+{
+    g_testContext = "shortcut";
+    wchar_t folder[MAX_PATH], file[MAX_PATH];
+    MakeTempDir(L"shortcut", folder);
+    lstrcpyW(AppExePath, L"C:\\Users\\a\\AppData\\Local\\Tallybook\\tallybook.exe");
+    CoInitializeEx(0, COINIT_APARTMENTTHREADED);
+    CreateAppShortcut(folder);
+    wsprintfW(file, L"%s\\青禾书苑.lnk", folder);
+    ok(FileExists(file), "shortcut file %s", u8(file));
+
+    IShellLinkW* link = 0;
+    IPersistFile* persist = 0;
+    HRESULT hr = CoCreateInstance(CLSID_ShellLink, 0, CLSCTX_INPROC_SERVER, IID_IShellLinkW, (void**)&link);
+    ok(SUCCEEDED(hr), "shell link object: 0x%08lx", hr);
+    if (SUCCEEDED(hr)) {
+        link->QueryInterface(IID_IPersistFile, (void**)&persist);
+        hr = persist->Load(file, STGM_READ);
+        ok(SUCCEEDED(hr), "load: 0x%08lx", hr);
+        wchar_t text[MAX_PATH] = L"";
+        int index = -1;
+        link->GetPath(text, MAX_PATH, 0, SLGP_RAWPATH);
+        ok(!lstrcmpiW(text, AppExePath), "target %s", u8(text));
+        link->GetDescription(text, MAX_PATH);
+        ok(!lstrcmpW(text, L"青禾书苑 · Tallybook 桌面版"), "description %s", u8(text));
+        link->GetIconLocation(text, MAX_PATH, &index);
+        ok(!lstrcmpiW(text, AppExePath) && index == 0, "icon %s,%d", u8(text), index);
+        link->GetArguments(text, MAX_PATH);
+        ok(text[0] == 0, "no arguments: %s", u8(text));
+        persist->Release();
+        link->Release();
+    }
+    CoUninitialize();
+    DeleteTree(folder);
+}
+
+static void test_registry()
+{
+    g_testContext = "registry";
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\TallybookTests");
+    ok(RegWriteString(TEST_KEY, L"Version", L"2.0") == ERROR_SUCCESS, "string write status");
+    wchar_t text[64];
+    DWORD type = 0, size = sizeof text;
+    LONG status = ReadRegValue(TEST_KEY, L"Version", &type, text, &size);
+    ok(status == ERROR_SUCCESS && type == REG_SZ && size == 8 && !lstrcmpW(text, L"2.0"),
+       "\"2.0\": status %ld type %lu size %lu", status, type, size);
+
+    ok(RegWriteString(TEST_KEY, L"DisplayName", L"青禾书苑 (Tallybook)") == ERROR_SUCCESS, "Chinese string write");
+    size = sizeof text;
+    ReadRegValue(TEST_KEY, L"DisplayName", &type, text, &size);
+    ok(size == 34 && !lstrcmpW(text, L"青禾书苑 (Tallybook)"), "Chinese string: size %lu %s", size, u8(text));
+
+    DWORD number = 0;
+    ok(RegWriteDword(TEST_KEY, L"EstimatedSize", 183) == ERROR_SUCCESS, "dword write status");
+    size = sizeof number;
+    status = ReadRegValue(TEST_KEY, L"EstimatedSize", &type, &number, &size);
+    ok(status == ERROR_SUCCESS && type == REG_DWORD && size == 4 && number == 183, "dword: type %lu size %lu value %lu", type, size, number);
+
+    ok(RegWriteDword(TEST_KEY, L"EstimatedSize", 7) == ERROR_SUCCESS, "dword overwrite");
+    size = sizeof number;
+    ReadRegValue(TEST_KEY, L"EstimatedSize", &type, &number, &size);
+    ok(number == 7, "overwritten value %lu", number);
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\TallybookTests");
+}
+
+int wmain(int argc, wchar_t** argv)
+{
+    if (argc == 4 && !lstrcmpW(argv[1], L"deploy")) return deploy_child(argv[2], argv[3]);
+    test_directory_chain();
+    test_write_whole_file();
+    test_deploy_uninstaller();
+    test_shortcut();
+    test_registry();
+    return test_summary("install actions");
+}

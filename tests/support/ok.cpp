@@ -1,0 +1,159 @@
+// Shared helpers of the Windows test programs.
+#include "ok.h"
+#include <stdarg.h>
+
+int g_failures = 0;
+int g_checks = 0;
+const char* g_testContext = "";
+
+void ok_at(const char* file, int line, bool condition, const char* format, ...)
+{
+    ++g_checks;
+    if (condition) return;
+    ++g_failures;
+    const char* base = file;
+    for (const char* p = file; *p; ++p) if (*p == '/' || *p == '\\') base = p + 1;
+    printf("%s:%d: Test failed%s%s: ", base, line, *g_testContext ? " in " : "", g_testContext);
+    va_list args;
+    va_start(args, format);
+    vprintf(format, args);
+    va_end(args);
+    printf("\n");
+    fflush(stdout);
+}
+
+const char* u8(const wchar_t* text)
+{
+    static char buffers[4][4096];
+    static int next = 0;
+    char* out = buffers[next++ % 4];
+    if (!text) return "(null)";
+    if (!WideCharToMultiByte(CP_UTF8, 0, text, -1, out, sizeof buffers[0], 0, 0)) out[0] = 0;
+    return out;
+}
+
+int test_summary(const char* name)
+{
+    printf("%s: %d tests executed, %d failures\n", name, g_checks, g_failures);
+    fflush(stdout);
+    return g_failures ? 1 : 0;
+}
+
+void MakeTempDir(const wchar_t* tag, wchar_t* out)
+{
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    static LONG counter = 0;
+    wsprintfW(out, L"%stally-%s-%lu-%ld", temp, tag, GetCurrentProcessId(), InterlockedIncrement(&counter));
+    DeleteTree(out);
+    CreateDirectoryW(out, 0);
+}
+
+void DeleteTree(const wchar_t* path)
+{
+    DWORD attributes = GetFileAttributesW(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES) return;
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        SetFileAttributesW(path, FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(path);
+        return;
+    }
+    wchar_t pattern[MAX_PATH];
+    wsprintfW(pattern, L"%s\\*", path);
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(pattern, &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            if (!lstrcmpW(found.cFileName, L".") || !lstrcmpW(found.cFileName, L"..")) continue;
+            wchar_t child[MAX_PATH];
+            wsprintfW(child, L"%s\\%s", path, found.cFileName);
+            DeleteTree(child);
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryW(path);
+}
+
+bool FileExists(const wchar_t* path)
+{
+    DWORD a = GetFileAttributesW(path);
+    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool DirExists(const wchar_t* path)
+{
+    DWORD a = GetFileAttributesW(path);
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+unsigned char* ReadWholeFile(const wchar_t* path, DWORD* size)
+{
+    *size = 0;
+    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, 0, OPEN_EXISTING, 0, 0);
+    if (file == INVALID_HANDLE_VALUE) return 0;
+    DWORD length = GetFileSize(file, 0);
+    unsigned char* bytes = (unsigned char*)HeapAlloc(GetProcessHeap(), 0, length + 1);
+    DWORD got = 0;
+    if (!ReadFile(file, bytes, length, &got, 0)) got = 0;
+    CloseHandle(file);
+    bytes[got] = 0;
+    *size = got;
+    return bytes;
+}
+
+bool WriteTextFile(const wchar_t* path, const char* text)
+{
+    HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, 0, CREATE_ALWAYS, 0, 0);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    BOOL done = WriteFile(file, text, lstrlenA(text), &written, 0);
+    CloseHandle(file);
+    return done != 0;
+}
+
+void OwnPath(wchar_t* out)
+{
+    GetModuleFileNameW(0, out, MAX_PATH);
+}
+
+int RunAndWait(const wchar_t* commandLine, DWORD timeoutMs)
+{
+    static wchar_t buffer[8192];
+    lstrcpynW(buffer, commandLine, 8192);
+    STARTUPINFOW si = { sizeof si };
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    si.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+    si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    PROCESS_INFORMATION pi = {};
+    fflush(stdout);
+    if (!CreateProcessW(0, buffer, 0, 0, TRUE, 0, 0, 0, &si, &pi)) return -1;
+    DWORD code = (DWORD)-1;
+    if (WaitForSingleObject(pi.hProcess, timeoutMs) == WAIT_OBJECT_0) GetExitCodeProcess(pi.hProcess, &code);
+    else TerminateProcess(pi.hProcess, 99);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return (int)code;
+}
+
+int RunCopyOfSelf(const wchar_t* dir, const wchar_t* args)
+{
+    wchar_t self[MAX_PATH], copy[MAX_PATH], command[1024];
+    OwnPath(self);
+    const wchar_t* name = self;
+    for (const wchar_t* p = self; *p; ++p) if (*p == L'\\') name = p + 1;
+    wsprintfW(copy, L"%s\\%s", dir, name);
+    if (!CopyFileW(self, copy, FALSE)) return -1;
+    wsprintfW(command, L"\"%s\" %s", copy, args);
+    return RunAndWait(command, 60000);
+}
+
+LONG ReadRegValue(const wchar_t* subKey, const wchar_t* name, DWORD* type, void* data, DWORD* size)
+{
+    HKEY key;
+    LONG status = RegOpenKeyExW(HKEY_CURRENT_USER, subKey, 0, KEY_QUERY_VALUE, &key);
+    if (status != ERROR_SUCCESS) return status;
+    status = RegQueryValueExW(key, name, 0, type, (BYTE*)data, size);
+    RegCloseKey(key);
+    return status;
+}

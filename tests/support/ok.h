@@ -1,0 +1,39 @@
+// ok()-style checks in the manner of Wine's conformance tests: every failed
+// check prints where it was and what was got against what was expected.
+#pragma once
+#include <windows.h>
+#include <stdio.h>
+#include <string.h>
+#include <wchar.h>
+
+extern int g_failures;
+extern int g_checks;
+extern const char* g_testContext;
+
+void ok_at(const char* file, int line, bool condition, const char* format, ...);
+#define ok(cond, ...) ok_at(__FILE__, __LINE__, (cond), __VA_ARGS__)
+
+// Wide text as UTF-8, for messages; returns one of a few rotating buffers.
+const char* u8(const wchar_t* text);
+
+// Prints the summary line and gives main's exit code.
+int test_summary(const char* name);
+
+// A fresh empty folder under the temporary folder, named after tag.
+void MakeTempDir(const wchar_t* tag, wchar_t* out /* MAX_PATH */);
+// Deletes a folder and everything below it; tests clean up their own trees only.
+void DeleteTree(const wchar_t* path);
+bool FileExists(const wchar_t* path);
+bool DirExists(const wchar_t* path);
+// Reads a whole file into a heap buffer (free with HeapFree); size in *size.
+unsigned char* ReadWholeFile(const wchar_t* path, DWORD* size);
+bool WriteTextFile(const wchar_t* path, const char* text);
+// Path of the running test program.
+void OwnPath(wchar_t* out /* MAX_PATH */);
+// Runs commandLine, waits up to timeoutMs, returns its exit code (or -1 on failure/timeout).
+int RunAndWait(const wchar_t* commandLine, DWORD timeoutMs);
+// Copies the running test program into dir and runs it there with the given
+// arguments; the child inherits the console and the current environment.
+int RunCopyOfSelf(const wchar_t* dir, const wchar_t* args);
+// Reads a registry value under HKCU; returns the status, type and byte size.
+LONG ReadRegValue(const wchar_t* subKey, const wchar_t* name, DWORD* type, void* data, DWORD* size);
