@@ -40,7 +40,7 @@ REG
       "HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontLink\\SystemLink" \
       /v "$face" /t REG_MULTI_SZ /d "NotoSansCJK-Regular.ttc,Noto Sans CJK SC" /f >/dev/null 2>&1
   done
-  [ -f /usr/share/fonts/truetype/wine/marlett.ttf ] && cp /usr/share/fonts/truetype/wine/marlett.ttf "$template/drive_c/windows/Fonts/" || true
+  [ -f /usr/share/wine/fonts/marlett.ttf ] && cp /usr/share/wine/fonts/marlett.ttf "$template/drive_c/windows/Fonts/" || true
   WINEPREFIX=$template timeout 120 /usr/lib/wine/wineserver -w || true
   touch "$template/.tally-ready"
 }

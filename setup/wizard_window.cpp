@@ -1,0 +1,153 @@
+// The wizard window: its controls, and a window procedure that turns the
+// worker's two notifications into captions, progress and the button's states.
+#include "wizard_window.h"
+#include "install_plan.h"
+#include "install_worker.h"
+#include <commctrl.h>
+#include <shellapi.h>
+
+HWND g_mainWnd;
+HWND g_progressWnd;
+HWND g_statusWnd;
+HWND g_actionWnd;
+BYTE g_installStarted;
+BYTE g_installFinished;
+
+static const wchar_t WIZARD_CLASS[] = L"QZSetupWnd";
+static const wchar_t WIZARD_CAPTION[] = L"青禾书苑 · 安装向导";
+static const wchar_t FONT_FACE[] = L"Microsoft YaHei UI";
+static const wchar_t TEXT_INSTALLING[] = L"正在安装…";
+static const wchar_t TEXT_SUCCESS[] = L"✓ 安装完成！已在桌面和开始菜单创建快捷方式";
+static const wchar_t TEXT_FAILURE[] = L"⚠ 部分文件释放失败，请检查磁盘权限后重试";
+static const wchar_t TEXT_LAUNCH[] = L"启动程序 →";
+
+struct ControlPlan {
+    int id;
+    const wchar_t* className;
+    const wchar_t* text;
+    DWORD style;
+    int x, y, width, height;
+    int fontHeight;  // 0: no font of its own
+    BOOL bold;
+};
+
+// Created in this order.
+static const ControlPlan CONTROLS[] = {
+    { IDC_LOGO, L"STATIC", L"禾", WS_CHILD | WS_VISIBLE | SS_CENTER | SS_CENTERIMAGE, 20, 12, 72, 72, -52, TRUE },
+    { IDC_TITLE, L"STATIC", L"青禾书苑", WS_CHILD | WS_VISIBLE, 104, 20, 320, 40, -26, TRUE },
+    { IDC_SUBTITLE, L"STATIC", L"Tallybook 桌面版 · 安装向导 v2.0", WS_CHILD | WS_VISIBLE, 106, 62, 330, 24, -13, FALSE },
+    { IDC_INFO, L"STATIC",
+      L"安装位置：%LOCALAPPDATA%\\Tallybook\n将创建桌面快捷方式、开始菜单快捷方式，并注册系统卸载项。",
+      WS_CHILD | WS_VISIBLE, 24, 104, 412, 44, -13, FALSE },
+    { IDC_STATUS, L"STATIC", L"准备就绪，点击下方按钮开始安装。", WS_CHILD | WS_VISIBLE, 24, 168, 412, 22, -13, FALSE },
+    { IDC_PROGRESS, PROGRESS_CLASSW, 0, WS_CHILD | WS_VISIBLE | PBS_SMOOTH, 24, 196, 412, 22, 0, FALSE },
+    { IDC_ACTION, L"BUTTON", L"开始安装", WS_CHILD | WS_VISIBLE, 24, 234, 150, 38, -15, TRUE },
+    { IDC_HINT, L"STATIC",
+      L"提示：完成后可双击桌面“青禾书苑”启动；随时可运行 tallyuninstall.exe 卸载。",
+      WS_CHILD | WS_VISIBLE, 24, 288, 412, 40, -12, FALSE },
+};
+
+static void ApplyControlFont(HWND control, int height, BOOL bold)
+{
+    HFONT font = CreateFontW(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+                             DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
+                             DEFAULT_PITCH | FF_DONTCARE, FONT_FACE);
+    SendMessageW(control, WM_SETFONT, (WPARAM)font, TRUE);
+}
+
+// Labels are drawn transparently over the window's brush, so a new caption
+// would land on top of the old one: repaint the background beneath first.
+static void SetLabelText(HWND label, const wchar_t* text)
+{
+    SetWindowTextW(label, text);
+    RECT area;
+    GetWindowRect(label, &area);
+    MapWindowPoints(HWND_DESKTOP, GetParent(label), (POINT*)&area, 2);
+    RedrawWindow(GetParent(label), &area, 0, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+}
+
+static COLORREF LabelColour(int id)
+{
+    if (id == IDC_LOGO) return RGB(99, 102, 241);
+    if (id == IDC_TITLE) return RGB(24, 26, 38);
+    return RGB(110, 116, 132);
+}
+
+static void OnActionPressed(HWND wnd)
+{
+    if (!g_installStarted) {
+        g_installStarted = 1;
+        EnableWindow(g_actionWnd, FALSE);
+        SetLabelText(g_statusWnd, TEXT_INSTALLING);
+        HANDLE worker = CreateThread(0, 0, InstallThreadProc, wnd, 0, 0);
+        if (worker) CloseHandle(worker);
+    } else if (g_installFinished == 1) {
+        ShellExecuteW(0, L"open", AppExePath, 0, 0, SW_SHOWNORMAL);
+        DestroyWindow(wnd);
+    }
+    // Otherwise the install is still running: nothing to do.
+}
+
+LRESULT CALLBACK SetupWndProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDC_ACTION) OnActionPressed(wnd);
+        return 0;
+    case WM_SETUP_STEP:
+        if (wParam < INSTALL_STEP_COUNT) SetLabelText(g_statusWnd, InstallStepTable[wParam]);
+        SendMessageW(g_progressWnd, PBM_SETPOS, (wParam * 100 + 100) / 7, 0);
+        return 0;
+    case WM_SETUP_DONE:
+        g_installFinished = 1;
+        SendMessageW(g_progressWnd, PBM_SETPOS, 100, 0);
+        SetLabelText(g_statusWnd, wParam ? TEXT_SUCCESS : TEXT_FAILURE);
+        EnableWindow(g_actionWnd, TRUE);
+        SetWindowTextW(g_actionWnd, TEXT_LAUNCH);
+        SetFocus(g_actionWnd);
+        return 0;
+    case WM_CTLCOLORSTATIC:
+        SetBkMode((HDC)wParam, TRANSPARENT);
+        SetTextColor((HDC)wParam, LabelColour(GetDlgCtrlID((HWND)lParam)));
+        return (LRESULT)GetStockObject(NULL_BRUSH);
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcW(wnd, message, wParam, lParam);
+}
+
+BOOL CreateWizardWindow(HINSTANCE instance)
+{
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = SetupWndProc;
+    wc.hInstance = instance;
+    wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
+    wc.hIconSm = wc.hIcon;
+    wc.hCursor = LoadCursorW(0, (LPCWSTR)IDC_ARROW);
+    wc.hbrBackground = CreateSolidBrush(RGB(248, 249, 252));
+    wc.lpszClassName = WIZARD_CLASS;
+    RegisterClassExW(&wc);
+
+    RECT outer = { 0, 0, WIZARD_CLIENT_WIDTH, WIZARD_CLIENT_HEIGHT };
+    AdjustWindowRect(&outer, WIZARD_STYLE, FALSE);
+    g_mainWnd = CreateWindowExW(0, WIZARD_CLASS, WIZARD_CAPTION, WIZARD_STYLE, CW_USEDEFAULT, CW_USEDEFAULT,
+                                outer.right - outer.left, outer.bottom - outer.top, 0, 0, instance, 0);
+    if (!g_mainWnd) return FALSE;
+
+    for (const ControlPlan& c : CONTROLS) {
+        HWND control = CreateWindowExW(0, c.className, c.text, c.style, c.x, c.y, c.width, c.height,
+                                       g_mainWnd, (HMENU)(INT_PTR)c.id, instance, 0);
+        if (c.fontHeight) ApplyControlFont(control, c.fontHeight, c.bold);
+        switch (c.id) {
+        case IDC_STATUS: g_statusWnd = control; break;
+        case IDC_PROGRESS:
+            g_progressWnd = control;
+            SendMessageW(control, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
+            break;
+        case IDC_ACTION: g_actionWnd = control; break;
+        }
+    }
+    return TRUE;
+}

@@ -1,0 +1,28 @@
+// The wizard's one window: class, controls and window procedure.
+#pragma once
+#include <windows.h>
+
+#define IDC_ACTION   1001
+#define IDC_STATUS   1002
+#define IDC_PROGRESS 1003
+#define IDC_LOGO     2001
+#define IDC_TITLE    2002
+#define IDC_SUBTITLE 2003
+#define IDC_INFO     2004
+#define IDC_HINT     2006
+
+#define WIZARD_CLIENT_WIDTH  460
+#define WIZARD_CLIENT_HEIGHT 344
+#define WIZARD_STYLE (WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX)
+
+extern HWND g_mainWnd;
+extern HWND g_progressWnd;
+extern HWND g_statusWnd;
+extern HWND g_actionWnd;
+extern BYTE g_installStarted;
+extern BYTE g_installFinished;
+
+// Registers the class and creates the window with its eight controls; false when
+// the window itself could not be made.
+BOOL CreateWizardWindow(HINSTANCE instance);
+LRESULT CALLBACK SetupWndProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam);

@@ -1,0 +1,20 @@
+// What the window probe reports about one control of another process's window.
+#pragma once
+#include <windows.h>
+
+#define WINDOW_PROBE_MAPPING L"Local\\TallyWindowProbe"
+#define WINDOW_PROBE_MESSAGE L"TallyWindowProbe"
+
+struct ProbeResult {
+    LONG answered;
+    BOOL hasFont;
+    LOGFONTW font;
+    COLORREF textColour;
+    int backgroundMode;
+    BOOL nullBrush;              // the colour message answered with the hollow stock brush
+    BOOL classBrushSolid;
+    COLORREF classBrushColour;
+    BOOL classIcon, classSmallIcon;
+    int cjkCharacters;           // CJK characters in the control's text
+    int missingGlyphs;           // of those, how many the control's font lacks
+};
