@@ -6,5 +6,5 @@ build=${1:-build}
 mkdir -p dist
 cp "$build/bin/tallyinstall.exe" "$build/bin/tallybook.exe" dist/
 cp payload/index.html dist/
-[ -f "$build/bin/tallyuninstall.exe" ] && cp "$build/bin/tallyuninstall.exe" dist/ || true
+cp "$build/bin/tallyuninstall.exe" "$build/bin/tallybook-2.0.zip" dist/
 ls -l dist

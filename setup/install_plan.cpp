@@ -2,9 +2,6 @@
 #include "install_plan.h"
 #include "../common/bounded_format.h"
 
-DECLARE_PAYLOAD(launcher_payload)
-DECLARE_PAYLOAD(page_payload)
-
 wchar_t InstallDir[MAX_PATH];
 wchar_t AppExePath[MAX_PATH];
 
@@ -52,9 +49,6 @@ const RegistryEntry RegistryPlan[REGISTRY_ENTRY_COUNT] = {
     { UNINSTALL_KEY, L"NoRepair",        REG_FROM_NUMBER,            0, 1 },
     { UNINSTALL_KEY, L"EstimatedSize",   REG_FROM_ESTIMATED_SIZE,    0, 0 },
 };
-
-PayloadBlob LauncherPayload() { return PAYLOAD_BLOB(launcher_payload); }
-PayloadBlob PagePayload()     { return PAYLOAD_BLOB(page_payload); }
 
 DWORD EstimatedSizeKb(unsigned int launcherBytes, unsigned int pageBytes)
 {

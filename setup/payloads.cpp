@@ -1,0 +1,9 @@
+// The two payloads the setup program carries. Kept apart from the plan's
+// constants so that a program using only the plan does not carry them too.
+#include "install_plan.h"
+
+DECLARE_PAYLOAD(launcher_payload)
+DECLARE_PAYLOAD(page_payload)
+
+PayloadBlob LauncherPayload() { return PAYLOAD_BLOB(launcher_payload); }
+PayloadBlob PagePayload()     { return PAYLOAD_BLOB(page_payload); }
