@@ -1,0 +1,58 @@
+// The about card and the FAQ show the install layout; it must match what the
+// setup program actually installs.
+import { test } from 'node:test';
+import assert from 'node:assert/strict';
+import { readFileSync, existsSync } from 'node:fs';
+import path from 'node:path';
+import { ROOT, PAGE_PATH } from './support.mjs';
+
+const PLAN = path.join(ROOT, 'setup', 'install_plan.cpp');
+const CMAKE_FILES = ['CMakeLists.txt', 'setup/CMakeLists.txt'].map(f => path.join(ROOT, f)).filter(existsSync);
+
+const html = readFileSync(PAGE_PATH, 'utf8');
+const section = id => {
+  const m = html.match(new RegExp(`<section id="${id}"[\\s\\S]*?</section>`));
+  assert.ok(m, id);
+  return m[0];
+};
+const text = s => s.replace(/<[^>]+>/g, '').replace(/&lt;/g, '<').replace(/&gt;/g, '>').replace(/&amp;/g, '&');
+const about = section('about');
+const chips = [...about.matchAll(/<span class="kbd">([^<]*)<\/span>/g)].map(m => m[1]);
+const faq = [...about.matchAll(/<details[\s\S]*?<\/details>/g)].map(m => text(m[0]));
+
+// Names the plan joins onto a folder: L"%s\\name".
+function planNames() {
+  const src = readFileSync(PLAN, 'utf8');
+  return { src, joined: new Set([...src.matchAll(/L"%s\\\\([^"\\]+)"/g)].map(m => m[1])) };
+}
+
+test('the page states the layout in the about card', () => {
+  assert.deepEqual(chips, ['%LOCALAPPDATA%\\Tallybook', 'tallybook.exe', 'index.html', 'tallyinstall.exe', 'tallyuninstall.exe']);
+  assert.match(faq[0], /tallybook\.exe/);
+  assert.match(faq[1], /index\.html/);
+  assert.match(faq[2], /tallyuninstall\.exe/);
+  assert.match(faq[3], /%LOCALAPPDATA%\\Tallybook/);
+});
+
+test('install folder and file names agree with the setup program', { skip: !existsSync(PLAN) && 'setup/install_plan.cpp not there yet' }, () => {
+  const { src, joined } = planNames();
+  const [folderChip, appExe, page, , uninstaller] = chips;
+  const m = folderChip.match(/^%([A-Z_]+)%\\(.+)$/);
+  assert.ok(m, folderChip);
+  assert.match(src, new RegExp(`L"${m[1]}"`), 'base folder variable');
+  assert.ok(joined.has(m[2]), `install folder ${m[2]} in ${[...joined]}`);
+  for (const name of [appExe, page, uninstaller]) assert.ok(joined.has(name), `${name} in ${[...joined]}`);
+});
+
+test('the uninstall entry name the FAQ points to is the one registered', { skip: !existsSync(PLAN) && 'setup/install_plan.cpp not there yet' }, () => {
+  const { src } = planNames();
+  const shown = faq[2].match(/「(青禾书苑 \(Tallybook\))」/);
+  assert.ok(shown, faq[2]);
+  assert.match(src, /L"DisplayName",[^}]*L"青禾书苑 \(Tallybook\)"/);
+});
+
+test('setup executable name agrees with the build', { skip: CMAKE_FILES.length === 0 && 'no CMakeLists.txt yet' }, () => {
+  const cmake = CMAKE_FILES.map(f => readFileSync(f, 'utf8')).join('\n');
+  const names = [...cmake.matchAll(/OUTPUT_NAME\s+"?([\w.-]+)"?/g)].map(m => m[1]);
+  assert.ok(names.includes(chips[3].replace(/\.exe$/, '')), `tallyinstall in OUTPUT_NAME ${names}`);
+});

@@ -1,0 +1,63 @@
+// Shared bed for the page tests: one headless Chromium per test file, a fresh
+// context per group, every request and every console or page error recorded.
+import { chromium } from 'playwright-core';
+import { fileURLToPath, pathToFileURL } from 'node:url';
+import path from 'node:path';
+
+export const ROOT = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..');
+export const PAGE_PATH = path.join(ROOT, 'payload', 'index.html');
+export const PAGE_URL = pathToFileURL(PAGE_PATH).href;
+export const SITE = 'https://tallybook.example/';
+
+const CHROMIUM_ARGS = [
+  '--no-sandbox', '--disable-gpu', '--disable-background-networking',
+  '--disable-component-update', '--disable-sync', '--no-first-run',
+];
+
+let browserPromise = null;
+
+export function launchBrowser() {
+  return chromium.launch({ executablePath: '/usr/bin/chromium', headless: true, args: CHROMIUM_ARGS });
+}
+
+function sharedBrowser() {
+  if (!browserPromise) browserPromise = launchBrowser();
+  return browserPromise;
+}
+
+// Call from an after() hook at the end of each test file.
+export async function closeBrowser() {
+  if (!browserPromise) return;
+  const b = await browserPromise;
+  browserPromise = null;
+  await b.close();
+}
+
+// Opens the page in a new context. initScript (a function or source text) runs
+// before the page's own script. clock: true installs page.clock at clockTime
+// (default now) and pauses it there, so timers move only with runFor().
+export async function openPage({ initScript, viewport = { width: 1260, height: 880 },
+  clock = false, clockTime, locale = 'zh-CN', timezoneId, waitUntil = 'load' } = {}) {
+  const browser = await sharedBrowser();
+  const context = await browser.newContext({ viewport, locale, ...(timezoneId ? { timezoneId } : {}) });
+  const page = await context.newPage();
+  const requests = [];
+  const errors = [];
+  page.on('request', r => requests.push(r.url()));
+  page.on('console', m => { if (m.type() === 'error') errors.push('console: ' + m.text()); });
+  page.on('pageerror', e => errors.push('pageerror: ' + e.message));
+  if (clock) {
+    const t0 = new Date(clockTime === undefined ? Date.now() : clockTime);
+    await page.clock.install({ time: t0 });
+    await page.clock.pauseAt(new Date(t0.getTime() + 1));
+  }
+  if (initScript) await page.addInitScript(initScript);
+  await page.goto(PAGE_URL, { waitUntil });
+  const close = () => context.close();
+  return { page, context, requests, errors, close };
+}
+
+// Requests that are neither the page file itself nor inline data.
+export function outsideRequests(requests) {
+  return requests.filter(u => u !== PAGE_URL && !u.startsWith('data:'));
+}
