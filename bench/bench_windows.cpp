@@ -1,0 +1,151 @@
+// Wall times of the Windows programs under Wine, each as a median of several
+// runs and as a ratio against an empty program started the same way in the
+// same invocation. Prints one JSON object per figure; never a pass mark.
+//   bench_windows <empty.exe> <headless_install.exe> <tallyinstall.exe> <recorder.exe> [runs]
+#include <windows.h>
+#include <commctrl.h>
+#include <stdio.h>
+#include <stdlib.h>
+
+static int g_runs = 5;
+
+static void ToWindowsPath(const wchar_t* in, wchar_t* out)
+{
+    if (in[0] == L'/') wsprintfW(out, L"Z:%s", in); else lstrcpyW(out, in);
+    for (wchar_t* p = out; *p; ++p) if (*p == L'/') *p = L'\\';
+}
+
+static double Now()
+{
+    static LARGE_INTEGER frequency = {};
+    if (!frequency.QuadPart) QueryPerformanceFrequency(&frequency);
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return t.QuadPart * 1000.0 / frequency.QuadPart;
+}
+
+static bool Start(const wchar_t* exe, PROCESS_INFORMATION* pi)
+{
+    wchar_t command[MAX_PATH + 4];
+    wsprintfW(command, L"\"%s\"", exe);
+    STARTUPINFOW si = { sizeof si };
+    return CreateProcessW(0, command, 0, 0, FALSE, 0, 0, 0, &si, pi) != 0;
+}
+
+static double RunToExit(const wchar_t* exe)
+{
+    PROCESS_INFORMATION pi;
+    double start = Now();
+    if (!Start(exe, &pi)) return -1;
+    WaitForSingleObject(pi.hProcess, 60000);
+    double elapsed = Now() - start;
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return elapsed;
+}
+
+static int Compare(const void* a, const void* b)
+{
+    double x = *(const double*)a, y = *(const double*)b;
+    return x < y ? -1 : x > y;
+}
+
+static double Median(double* values, int n)
+{
+    qsort(values, n, sizeof *values, Compare);
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+static void Figure(const char* name, double value, const char* unit, int runs)
+{
+    printf("{\"figure\": \"%s\", \"value\": %.3f, \"unit\": \"%s\", \"runs\": %d}\n", name, value, unit, runs);
+    fflush(stdout);
+}
+
+static HWND FindWizardOf(DWORD pid)
+{
+    HWND wnd = 0;
+    while ((wnd = FindWindowExW(0, wnd, L"QZSetupWnd", 0)) != 0) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(wnd, &owner);
+        if (owner == pid) return wnd;
+    }
+    return 0;
+}
+
+int wmain(int argc, wchar_t** argv)
+{
+    if (argc < 5) { printf("usage: bench_windows <empty> <headless_install> <tallyinstall> <recorder> [runs]\n"); return 2; }
+    wchar_t empty[MAX_PATH], headless[MAX_PATH], setup[MAX_PATH], recorder[MAX_PATH];
+    ToWindowsPath(argv[1], empty);
+    ToWindowsPath(argv[2], headless);
+    ToWindowsPath(argv[3], setup);
+    ToWindowsPath(argv[4], recorder);
+    if (argc > 5) g_runs = _wtoi(argv[5]);
+    if (g_runs < 1 || g_runs > 50) g_runs = 5;
+
+    wchar_t temp[MAX_PATH], local[MAX_PATH], edge[MAX_PATH], launcher[MAX_PATH], log[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    wsprintfW(local, L"%stally-bench-%lu", temp, GetCurrentProcessId());
+    CreateDirectoryW(local, 0);
+    SetEnvironmentVariableW(L"LOCALAPPDATA", local);
+    wsprintfW(edge, L"%s\\Microsoft", local);
+    CreateDirectoryW(edge, 0);
+    lstrcatW(edge, L"\\Edge");
+    CreateDirectoryW(edge, 0);
+    lstrcatW(edge, L"\\Application");
+    CreateDirectoryW(edge, 0);
+    lstrcatW(edge, L"\\msedge.exe");
+    CopyFileW(recorder, edge, FALSE);
+    wsprintfW(log, L"%s\\edge.log", local);
+    SetEnvironmentVariableW(L"TALLY_RECORD_FILE", log);
+    wsprintfW(launcher, L"%s\\Tallybook\\tallybook.exe", local);
+
+    double baseline[50], install[50], launch[50], ready[50], done[50];
+    RunToExit(empty);  // warm-up: the first start of anything under Wine is slower
+    for (int i = 0; i < g_runs; ++i) baseline[i] = RunToExit(empty);
+    for (int i = 0; i < g_runs; ++i) install[i] = RunToExit(headless);
+    RunToExit(launcher);
+    for (int i = 0; i < g_runs; ++i) launch[i] = RunToExit(launcher);
+    int wizardRuns = 0;
+    for (int i = 0; i < g_runs; ++i) {
+        PROCESS_INFORMATION pi;
+        double start = Now();
+        if (!Start(setup, &pi)) break;
+        HWND wnd = 0;
+        while (!wnd && Now() - start < 20000) { wnd = FindWizardOf(pi.dwProcessId); if (!wnd) Sleep(1); }
+        while (wnd && !GetDlgItem(wnd, 2006) && Now() - start < 20000) Sleep(1);
+        ready[i] = Now() - start;
+        double pressed = Now();
+        SendMessageW(GetDlgItem(wnd, 1001), BM_CLICK, 0, 0);
+        wchar_t text[128] = L"";
+        while (Now() - pressed < 20000) {
+            SendMessageW(GetDlgItem(wnd, 1002), WM_GETTEXT, 128, (LPARAM)text);
+            if (text[0] == 0x2713 || text[0] == 0x26A0) break;  // the success or failure line
+            Sleep(1);
+        }
+        done[i] = Now() - pressed;
+        PostMessageW(wnd, WM_CLOSE, 0, 0);
+        WaitForSingleObject(pi.hProcess, 10000);
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+        ++wizardRuns;
+    }
+
+    double empty_ms = Median(baseline, g_runs);
+    double install_ms = Median(install, g_runs), launch_ms = Median(launch, g_runs);
+    Figure("empty Windows program, start to exit", empty_ms, "ms", g_runs);
+    Figure("headless install, start to exit", install_ms, "ms", g_runs);
+    Figure("headless install beyond its 1560 ms of pauses", install_ms - 1560, "ms", g_runs);
+    Figure("headless install beyond pauses / empty program", (install_ms - 1560) / empty_ms, "ratio", g_runs);
+    Figure("launcher, start to exit (recorder as Edge)", launch_ms, "ms", g_runs);
+    Figure("launcher / empty program", launch_ms / empty_ms, "ratio", g_runs);
+    if (wizardRuns) {
+        double ready_ms = Median(ready, wizardRuns), done_ms = Median(done, wizardRuns);
+        Figure("wizard, process start to window ready", ready_ms, "ms", wizardRuns);
+        Figure("wizard window ready / empty program", ready_ms / empty_ms, "ratio", wizardRuns);
+        Figure("wizard, first press to result line", done_ms, "ms", wizardRuns);
+        Figure("wizard install beyond pauses / empty program", (done_ms - 1560) / empty_ms, "ratio", wizardRuns);
+    }
+    return 0;
+}
