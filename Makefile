@@ -27,7 +27,7 @@ test-page:
 	node --test tests/page/
 
 bench: bootstrap dist
-	scripts/bench.sh
+	bench/run.sh
 
 clean:
 	rm -rf $(BUILD) dist

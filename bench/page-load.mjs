@@ -31,3 +31,8 @@ console.log(`runs: ${RUNS} after 1 warm-up, fresh context each, viewport 1260x88
 console.log(`start-up script done (median): ${f(ready)}`);
 console.log(`DOMContentLoaded end (median): ${f(dcl)}`);
 console.log(`load event end (median):       ${f(load)}`);
+if (process.env.BENCH_JSON) {
+  const out = (figure, value, unit, runs) => console.log(JSON.stringify({ figure, value, unit, runs }));
+  out('page: navigation start to end of start-up script', median(ready), 'ms', RUNS);
+  out('page: DOMContentLoaded end', median(dcl), 'ms', RUNS);
+}

@@ -224,9 +224,13 @@ static int WatchInstall(Wizard* w, Observation* seen, int capacity, bool pokeWhi
     bool poked = false;
     DWORD start = GetTickCount();
     while (GetTickCount() - start < 20000) {
-        wchar_t text[128];
+        // The caption changes before the position: a sample whose caption did not
+        // change around the position's read belongs to that caption.
+        wchar_t text[128], again[128];
         ControlText(w->wnd, IDC_STATUS, text, 128);
         LRESULT position = SendMessageW(GetDlgItem(w->wnd, IDC_PROGRESS), PBM_GETPOS, 0, 0);
+        ControlText(w->wnd, IDC_STATUS, again, 128);
+        if (lstrcmpW(text, again)) continue;
         if (count == 0 || lstrcmpW(seen[count - 1].text, text)) {
             if (count == capacity) break;
             lstrcpyW(seen[count].text, text);
