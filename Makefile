@@ -2,7 +2,7 @@
 BUILD ?= build
 CMAKE_FLAGS ?= -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release
 
-.PHONY: run test dist build bootstrap bench test-windows test-page clean
+.PHONY: run test dist build bootstrap bench screenshots audit test-windows test-page clean
 
 run: bootstrap dist
 	scripts/main-job.sh
@@ -28,6 +28,13 @@ test-page:
 
 bench: bootstrap dist
 	bench/run.sh
+
+screenshots: bootstrap dist
+	scripts/screenshots.sh
+
+audit: bootstrap dist
+	cd audit && npm ci --no-audit --no-fund --loglevel=error
+	node audit/run.mjs dist/index.html
 
 clean:
 	rm -rf $(BUILD) dist
