@@ -24,14 +24,6 @@ struct Wizard {
     wchar_t localAppData[MAX_PATH];
 };
 
-static void ToWindowsPath(const char* in, wchar_t* out)
-{
-    wchar_t wide[MAX_PATH];
-    MultiByteToWideChar(CP_UTF8, 0, in, -1, wide, MAX_PATH);
-    if (wide[0] == L'/') wsprintfW(out, L"Z:%s", wide); else lstrcpyW(out, wide);
-    for (wchar_t* p = out; *p; ++p) if (*p == L'/') *p = L'\\';
-}
-
 static HWND FindWizardOf(DWORD pid)
 {
     HWND wnd = 0;
@@ -77,33 +69,6 @@ static void ControlText(HWND wnd, int id, wchar_t* out, int capacity)
 {
     out[0] = 0;
     SendMessageW(GetDlgItem(wnd, id), WM_GETTEXT, capacity, (LPARAM)out);
-}
-
-// Asks the probe inside the wizard's process about one control.
-static bool ProbeControl(HWND wnd, int id, ProbeResult* out)
-{
-    static HANDLE mapping = 0;
-    static ProbeResult* shared = 0;
-    static HMODULE dll = 0;
-    static HOOKPROC proc = 0;
-    if (!mapping) {
-        mapping = CreateFileMappingW(INVALID_HANDLE_VALUE, 0, PAGE_READWRITE, 0, sizeof(ProbeResult), WINDOW_PROBE_MAPPING);
-        shared = (ProbeResult*)MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, sizeof(ProbeResult));
-        wchar_t path[MAX_PATH];
-        OwnPath(path);
-        *wcsrchr(path, L'\\') = 0;
-        lstrcatW(path, L"\\window_probe.dll");
-        dll = LoadLibraryW(path);
-        proc = dll ? (HOOKPROC)(void*)GetProcAddress(dll, "ProbeHookProc") : 0;
-    }
-    if (!shared || !proc) return false;
-    HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, proc, dll, GetWindowThreadProcessId(wnd, 0));
-    if (!hook) return false;
-    ZeroMemory(shared, sizeof *shared);
-    SendMessageTimeoutW(wnd, RegisterWindowMessageW(WINDOW_PROBE_MESSAGE), id, 0, SMTO_NORMAL, 5000, 0);
-    UnhookWindowsHookEx(hook);
-    *out = *shared;
-    return out->answered != 0;
 }
 
 struct ExpectedControl {
@@ -321,6 +286,15 @@ static void test_install_and_launch(const wchar_t* root)
     ok(FileExists(path), "installed %s", u8(path));
     wsprintfW(path, L"%s\\index.html", installDir);
     ok(FileExists(path), "installed %s", u8(path));
+    wchar_t source[MAX_PATH];
+    wsprintfW(source, L"%s\\payload\\index.html", TALLY_SOURCE_DIR);
+    DWORD installedSize = 0, sourceSize = 0;
+    unsigned char* installed = ReadWholeFile(path, &installedSize);
+    unsigned char* original = ReadWholeFile(source, &sourceSize);
+    ok(installed && original && installedSize == sourceSize && !memcmp(installed, original, sourceSize),
+       "installed page is payload/index.html byte for byte (%lu of %lu bytes)", installedSize, sourceSize);
+    if (installed) HeapFree(GetProcessHeap(), 0, installed);
+    if (original) HeapFree(GetProcessHeap(), 0, original);
     ShortcutPath(FOLDERID_Desktop, L"", path);
     ok(FileExists(path), "desktop shortcut");
     ShortcutPath(FOLDERID_Programs, L"\\Tallybook", path);
@@ -355,6 +329,8 @@ static void test_install_and_launch(const wchar_t* root)
               edgeU8, expectedUrl);
     ok(recorded && !lstrcmpA((char*)recorded, expected), "browser command line\n  got      %s  expected %s",
        recorded ? (char*)recorded : "", expected);
+    // The road's last step opens this command's URL in a real browser.
+    if (recorded) WriteTextFile(L"road-command.txt", (char*)recorded);
     if (recorded) HeapFree(GetProcessHeap(), 0, recorded);
     SetEnvironmentVariableW(L"TALLY_RECORD_FILE", 0);
     ClearShortcutsAndKeys();
@@ -580,19 +556,15 @@ static void test_screens(const wchar_t* root, const wchar_t* outDir, bool demo)
 int wmain(int argc, wchar_t** argv)
 {
     if (argc < 3) { printf("usage: test_wizard <tallyinstall.exe> <recorder.exe> [screens <dir>]\n"); return 2; }
-    char arg[MAX_PATH * 3];
-    WideCharToMultiByte(CP_UTF8, 0, argv[1], -1, arg, sizeof arg, 0, 0);
-    ToWindowsPath(arg, g_setupExe);
-    WideCharToMultiByte(CP_UTF8, 0, argv[2], -1, arg, sizeof arg, 0, 0);
-    ToWindowsPath(arg, g_recorderExe);
+    ArgToWindowsPath(argv[1], g_setupExe);
+    ArgToWindowsPath(argv[2], g_recorderExe);
     CoInitializeEx(0, COINIT_APARTMENTTHREADED);
 
     wchar_t root[MAX_PATH];
     bool demo = argc >= 5 && !lstrcmpW(argv[3], L"demo");
     if (argc >= 5 && (demo || !lstrcmpW(argv[3], L"screens"))) {
         wchar_t outDir[MAX_PATH];
-        WideCharToMultiByte(CP_UTF8, 0, argv[4], -1, arg, sizeof arg, 0, 0);
-        ToWindowsPath(arg, outDir);
+        ArgToWindowsPath(argv[4], outDir);
         CreateDirectoryW(outDir, 0);
         MakeTempDir(L"screens", root);
         test_screens(root, outDir, demo);
@@ -602,9 +574,13 @@ int wmain(int argc, wchar_t** argv)
     MakeTempDir(L"layout", root);
     test_layout(root);
     DeleteTree(root);
-    MakeTempDir(L"install", root);
-    test_install_and_launch(root);
+    // The installed tree stays until the next run, for the browser that opens it.
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    wsprintfW(root, L"%stally-road", temp);
     DeleteTree(root);
+    CreateDirectoryW(root, 0);
+    test_install_and_launch(root);
     MakeTempDir(L"failed", root);
     test_failed_install(root);
     DeleteTree(root);

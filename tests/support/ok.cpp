@@ -6,10 +6,10 @@ int g_failures = 0;
 int g_checks = 0;
 const char* g_testContext = "";
 
-void ok_at(const char* file, int line, bool condition, const char* format, ...)
+bool ok_at(const char* file, int line, bool condition, const char* format, ...)
 {
     ++g_checks;
-    if (condition) return;
+    if (condition) return true;
     ++g_failures;
     const char* base = file;
     for (const char* p = file; *p; ++p) if (*p == '/' || *p == '\\') base = p + 1;
@@ -20,6 +20,7 @@ void ok_at(const char* file, int line, bool condition, const char* format, ...)
     va_end(args);
     printf("\n");
     fflush(stdout);
+    return false;
 }
 
 const char* u8(const wchar_t* text)
@@ -114,6 +115,12 @@ bool WriteTextFile(const wchar_t* path, const char* text)
 void OwnPath(wchar_t* out)
 {
     GetModuleFileNameW(0, out, MAX_PATH);
+}
+
+void ArgToWindowsPath(const wchar_t* arg, wchar_t* out)
+{
+    if (arg[0] == L'/') wsprintfW(out, L"Z:%s", arg); else lstrcpynW(out, arg, MAX_PATH);
+    for (wchar_t* p = out; *p; ++p) if (*p == L'/') *p = L'\\';
 }
 
 int RunAndWait(const wchar_t* commandLine, DWORD timeoutMs)

@@ -10,7 +10,7 @@ extern int g_failures;
 extern int g_checks;
 extern const char* g_testContext;
 
-void ok_at(const char* file, int line, bool condition, const char* format, ...);
+bool ok_at(const char* file, int line, bool condition, const char* format, ...);
 #define ok(cond, ...) ok_at(__FILE__, __LINE__, (cond), __VA_ARGS__)
 
 // Wide text as UTF-8, for messages; returns one of a few rotating buffers.
@@ -28,6 +28,8 @@ bool DirExists(const wchar_t* path);
 // Reads a whole file into a heap buffer (free with HeapFree); size in *size.
 unsigned char* ReadWholeFile(const wchar_t* path, DWORD* size);
 bool WriteTextFile(const wchar_t* path, const char* text);
+// A program argument as a Windows path: Unix paths ctest passes become Z:\...
+void ArgToWindowsPath(const wchar_t* arg, wchar_t* out /* MAX_PATH */);
 // Path of the running test program.
 void OwnPath(wchar_t* out /* MAX_PATH */);
 // Runs commandLine, waits up to timeoutMs, returns its exit code (or -1 on failure/timeout).

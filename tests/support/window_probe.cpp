@@ -11,6 +11,43 @@ static UINT ProbeMessage()
     return message;
 }
 
+// Icons are per process under Wine, so the system's icons are compared by
+// their pixels, here in the process that shows them.
+static bool SamePicture(HICON a, HICON b)
+{
+    ICONINFO ia, ib;
+    if (!GetIconInfo(a, &ia)) return false;
+    if (!GetIconInfo(b, &ib)) { DeleteObject(ia.hbmMask); DeleteObject(ia.hbmColor); return false; }
+    bool same = false;
+    BITMAP ba, bb;
+    if (ia.hbmColor && ib.hbmColor && GetObjectW(ia.hbmColor, sizeof ba, &ba) && GetObjectW(ib.hbmColor, sizeof bb, &bb) &&
+        ba.bmWidth == bb.bmWidth && ba.bmHeight == bb.bmHeight && ba.bmBitsPixel == bb.bmBitsPixel) {
+        LONG bytes = ba.bmWidthBytes * ba.bmHeight;
+        static unsigned char pa[256 * 256 * 4], pb[256 * 256 * 4];
+        same = bytes <= (LONG)sizeof pa && GetBitmapBits(ia.hbmColor, bytes, pa) == bytes &&
+               GetBitmapBits(ib.hbmColor, bytes, pb) == bytes && !memcmp(pa, pb, bytes);
+    }
+    DeleteObject(ia.hbmMask); DeleteObject(ia.hbmColor);
+    DeleteObject(ib.hbmMask); DeleteObject(ib.hbmColor);
+    return same;
+}
+
+static int IconKind(HWND control)
+{
+    if ((GetWindowLongW(control, GWL_STYLE) & SS_TYPEMASK) != SS_ICON) return PROBE_ICON_NONE;
+    HICON icon = (HICON)SendMessageW(control, STM_GETICON, 0, 0);
+    if (!icon) return PROBE_ICON_NONE;
+    static const struct { LPCWSTR id; int kind; } kinds[] = {
+        { IDI_INFORMATION, PROBE_ICON_INFORMATION }, { IDI_WARNING, PROBE_ICON_WARNING },
+        { IDI_ERROR, PROBE_ICON_ERROR }, { IDI_QUESTION, PROBE_ICON_QUESTION },
+    };
+    for (auto& k : kinds) {
+        HICON system = LoadIconW(0, k.id);
+        if (icon == system || SamePicture(icon, system)) return k.kind;
+    }
+    return PROBE_ICON_OTHER;
+}
+
 static void Probe(HWND main, int controlId, ProbeResult* r)
 {
     ZeroMemory(r, sizeof *r);
@@ -47,6 +84,7 @@ static void Probe(HWND main, int controlId, ProbeResult* r)
         SelectObject(dc, old);
     }
     DeleteDC(dc);
+    r->iconKind = IconKind(control);
     r->answered = 1;
 }
 

@@ -17,4 +17,11 @@ struct ProbeResult {
     BOOL classIcon, classSmallIcon;
     int cjkCharacters;           // CJK characters in the control's text
     int missingGlyphs;           // of those, how many the control's font lacks
+    int iconKind;                // an icon control's picture: one of PROBE_ICON_*
 };
+
+enum { PROBE_ICON_NONE, PROBE_ICON_OTHER, PROBE_ICON_INFORMATION, PROBE_ICON_WARNING, PROBE_ICON_ERROR, PROBE_ICON_QUESTION };
+
+// Asks the probe, loaded into the process that owns wnd, about its control id.
+// The probe DLL is found beside the tests' area folders (build/tests).
+bool ProbeControl(HWND wnd, int id, ProbeResult* out);

@@ -9,12 +9,6 @@
 
 static wchar_t g_uninstallerExe[MAX_PATH];
 
-static void ToWindowsPath(const wchar_t* in, wchar_t* out)
-{
-    if (in[0] == L'/') wsprintfW(out, L"Z:%s", in); else lstrcpyW(out, in);
-    for (wchar_t* p = out; *p; ++p) if (*p == L'/') *p = L'\\';
-}
-
 // ---- child: install with the worker, from a folder holding the uninstaller ----
 
 static LRESULT CALLBACK QuietWndProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam)
@@ -253,7 +247,7 @@ int wmain(int argc, wchar_t** argv)
 {
     if (argc == 2 && !lstrcmpW(argv[1], L"install")) return install_child();
     if (argc < 2) { printf("usage: test_uninstall <tallyuninstall.exe>\n"); return 2; }
-    ToWindowsPath(argv[1], g_uninstallerExe);
+    ArgToWindowsPath(argv[1], g_uninstallerExe);
     CoInitializeEx(0, COINIT_APARTMENTTHREADED);
     test_full_cycle();
     test_answer_no();

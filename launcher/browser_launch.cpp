@@ -1,0 +1,33 @@
+// Finding Edge or Chrome and starting it in application mode. The launcher
+// never waits for the browser: it closes the handles and is done.
+#include "launcher.h"
+#include "../common/bounded_format.h"
+
+bool FindBrowser(const wchar_t* const* table, wchar_t* out)
+{
+    for (int i = 0; table[i]; ++i) {
+        wchar_t expanded[LAUNCHER_PATH_CAPACITY];
+        DWORD n = ExpandEnvironmentStringsW(table[i], expanded, LAUNCHER_PATH_CAPACITY);
+        // 0 is failure; more than the capacity is the size needed, and the
+        // buffer then holds no whole path to test.
+        if (n == 0 || n > LAUNCHER_PATH_CAPACITY) continue;
+        if (IsExistingFile(expanded)) {
+            lstrcpynW(out, expanded, LAUNCHER_PATH_CAPACITY);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool LaunchAppWindow(const wchar_t* browser, const wchar_t* url)
+{
+    wchar_t commandLine[COMMAND_LINE_CAPACITY];
+    FormatCutW(commandLine, COMMAND_LINE_CAPACITY, APP_MODE_FORMAT, browser, url);
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessW(0, commandLine, 0, 0, FALSE, 0, 0, 0, &startup, &process)) return false;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return true;
+}

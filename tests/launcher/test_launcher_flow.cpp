@@ -1,0 +1,503 @@
+// tallybook.exe run as a user runs it: copies of it in folders of our own,
+// recorder programs at the browser paths (each logs to "<itself>.log"), and
+// the environment variables the candidates expand set to folders of the test.
+// Wine, like Windows, sets %ProgramFiles% afresh in every new process, so the
+// recorders for that folder go into the test prefix's real one and are removed again.
+#include "../support/ok.h"
+#include "../support/window_probe.h"
+#include <shlobj.h>
+
+static wchar_t g_launcherExe[MAX_PATH];
+static wchar_t g_programFiles[MAX_PATH];
+static wchar_t g_recorderExe[MAX_PATH];
+static unsigned char* g_page;
+static DWORD g_pageSize;
+
+static const wchar_t EDGE_TAIL[] = L"Microsoft\\Edge\\Application\\msedge.exe";
+static const wchar_t CHROME_TAIL[] = L"Google\\Chrome\\Application\\chrome.exe";
+static const char SWITCHES[] = " --window-size=1260,880 --no-first-run --no-default-browser-check";
+
+struct Bed {
+    wchar_t root[MAX_PATH];
+    wchar_t programFiles[MAX_PATH];
+    wchar_t programFilesX86[MAX_PATH];
+    wchar_t local[MAX_PATH];
+    wchar_t temp[MAX_PATH];
+};
+
+// A fresh tree and the environment the launcher will inherit.
+static void MakeBed(Bed* bed, const wchar_t* tag)
+{
+    MakeTempDir(tag, bed->root);
+    lstrcpyW(bed->programFiles, g_programFiles);
+    wsprintfW(bed->programFilesX86, L"%s\\pf86", bed->root);
+    wsprintfW(bed->local, L"%s\\local", bed->root);
+    wsprintfW(bed->temp, L"%s\\tmp\\", bed->root);
+    CreateDirectoryW(bed->programFilesX86, 0);
+    SHCreateDirectoryExW(0, bed->temp, 0);
+    SetEnvironmentVariableW(L"ProgramFiles(x86)", bed->programFilesX86);
+    SetEnvironmentVariableW(L"LOCALAPPDATA", bed->local);
+    SetEnvironmentVariableW(L"TMP", bed->temp);
+    SetEnvironmentVariableW(L"TEMP", bed->temp);
+    SetEnvironmentVariableW(L"TALLY_RECORD_FILE", 0);
+}
+
+static void EndBed(Bed* bed)
+{
+    wchar_t path[MAX_PATH];
+    wsprintfW(path, L"%s\\Microsoft\\Edge", bed->programFiles);
+    DeleteTree(path);
+    wsprintfW(path, L"%s\\Microsoft", bed->programFiles);
+    RemoveDirectoryW(path);  // only when we made it and it is empty again
+    wsprintfW(path, L"%s\\Google", bed->programFiles);
+    DeleteTree(path);
+    // The test's own temporary folder again, so later beds land beside this one.
+    SetEnvironmentVariableW(L"TMP", 0);
+    SetEnvironmentVariableW(L"TEMP", 0);
+    wchar_t parent[MAX_PATH];
+    lstrcpyW(parent, bed->root);
+    *wcsrchr(parent, L'\\') = 0;
+    SetEnvironmentVariableW(L"TMP", parent);
+    SetEnvironmentVariableW(L"TEMP", parent);
+    DeleteTree(bed->root);
+}
+
+static void PlaceRecorder(const wchar_t* base, const wchar_t* tail, wchar_t* path)
+{
+    wsprintfW(path, L"%s\\%s", base, tail);
+    wchar_t dir[MAX_PATH];
+    lstrcpyW(dir, path);
+    *wcsrchr(dir, L'\\') = 0;
+    SHCreateDirectoryExW(0, dir, 0);
+    ok(CopyFileW(g_recorderExe, path, FALSE), "recorder placed at %s", u8(path));
+}
+
+static void PlaceLauncher(const wchar_t* dir, const wchar_t* name, wchar_t* path)
+{
+    SHCreateDirectoryExW(0, dir, 0);
+    wsprintfW(path, L"%s\\%s", dir, name);
+    ok(CopyFileW(g_launcherExe, path, FALSE), "launcher copied to %s", u8(path));
+}
+
+static void RunLauncher(const wchar_t* exe)
+{
+    wchar_t command[MAX_PATH + 8];
+    wsprintfW(command, L"\"%s\"", exe);
+    int code = RunAndWait(command, 20000);
+    ok(code == 0, "launcher exit code %d", code);
+}
+
+// The recorder's log once it has written, after a pause that a second start would fill.
+static char* WaitForLog(const wchar_t* program, DWORD waitMs)
+{
+    wchar_t log[MAX_PATH];
+    wsprintfW(log, L"%s.log", program);
+    for (DWORD waited = 0; waited < waitMs && !FileExists(log); waited += 100) Sleep(100);
+    if (!FileExists(log)) return 0;
+    Sleep(300);
+    DWORD size = 0;
+    unsigned char* bytes = ReadWholeFile(log, &size);
+    char* text = (char*)HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, size + 1);
+    if (bytes) { memcpy(text, bytes, size); HeapFree(GetProcessHeap(), 0, bytes); }
+    return text;
+}
+
+static void FreeLog(char* log) { if (log) HeapFree(GetProcessHeap(), 0, log); }
+
+// The URL of a path made of characters that need no escaping.
+static void PlainUrl(const wchar_t* path, char* out)
+{
+    char u[MAX_PATH * 3];
+    WideCharToMultiByte(CP_UTF8, 0, path, -1, u, sizeof u, 0, 0);
+    for (char* p = u; *p; ++p) if (*p == '\\') *p = '/';
+    wsprintfA(out, "file:///%s", u);
+}
+
+static void CheckStarted(const wchar_t* browser, const char* url, const char* what)
+{
+    char* log = WaitForLog(browser, 10000);
+    char expected[4096];
+    wsprintfA(expected, "\"%s\" --app=\"%s\"%s\n", u8(browser), url, SWITCHES);
+    ok(log && !strcmp(log, expected), "%s: command line\n  got      %s  expected %s", what, log ? log : "(not started)\n", expected);
+    FreeLog(log);
+}
+
+static void CheckNotStarted(const wchar_t* program, const char* what)
+{
+    wchar_t log[MAX_PATH];
+    wsprintfW(log, L"%s.log", program);
+    ok(!FileExists(log), "%s: %s was not started", what, u8(program));
+}
+
+static bool SameAsPage(const wchar_t* path)
+{
+    DWORD size = 0;
+    unsigned char* bytes = ReadWholeFile(path, &size);
+    bool same = bytes && size == g_pageSize && !memcmp(bytes, g_page, size);
+    if (bytes) HeapFree(GetProcessHeap(), 0, bytes);
+    return same;
+}
+
+static void test_page_beside_executable()
+{
+    g_testContext = "page beside the executable";
+    Bed bed;
+    MakeBed(&bed, L"beside");
+    wchar_t dir[MAX_PATH], exe[MAX_PATH], page[MAX_PATH], edge[MAX_PATH];
+    wsprintfW(dir, L"%s\\My Apps (x86)\\软件 100%%", bed.root);
+    PlaceLauncher(dir, L"tallybook.exe", exe);
+    wsprintfW(page, L"%s\\index.html", dir);
+    WriteTextFile(page, "<!doctype html><title>beside</title>");
+    PlaceRecorder(bed.programFilesX86, EDGE_TAIL, edge);
+    RunLauncher(exe);
+    char url[MAX_PATH * 3];
+    PlainUrl(bed.root, url);
+    lstrcatA(url, "/My%20Apps%20%28x86%29/%E8%BD%AF%E4%BB%B6%20100%25/index.html");
+    CheckStarted(edge, url, "first Edge candidate");
+    ok(!DirExists(bed.local), "nothing created under LOCALAPPDATA");
+    DWORD size = 0;
+    unsigned char* bytes = ReadWholeFile(page, &size);
+    ok(size == 36, "the page beside the executable is left as it was (%lu bytes)", size);
+    if (bytes) HeapFree(GetProcessHeap(), 0, bytes);
+    EndBed(&bed);
+}
+
+static void test_directory_named_like_the_page()
+{
+    g_testContext = "directory named index.html";
+    Bed bed;
+    MakeBed(&bed, L"dirpage");
+    wchar_t dir[MAX_PATH], exe[MAX_PATH], fake[MAX_PATH], edge[MAX_PATH], page[MAX_PATH];
+    wsprintfW(dir, L"%s\\copy", bed.root);
+    PlaceLauncher(dir, L"tallybook.exe", exe);
+    wsprintfW(fake, L"%s\\index.html", dir);
+    CreateDirectoryW(fake, 0);
+    PlaceRecorder(bed.programFiles, EDGE_TAIL, edge);
+    RunLauncher(exe);
+    wsprintfW(page, L"%s\\Tallybook\\index.html", bed.local);
+    ok(SameAsPage(page), "the carried page written to %s", u8(page));
+    char url[MAX_PATH * 3];
+    PlainUrl(page, url);
+    CheckStarted(edge, url, "second Edge candidate");
+    EndBed(&bed);
+}
+
+static void test_copy_without_page()
+{
+    g_testContext = "copy without a page";
+    Bed bed;
+    MakeBed(&bed, L"nopage");
+    wchar_t dir[MAX_PATH], exe[MAX_PATH], page[MAX_PATH], partial[MAX_PATH], edge[MAX_PATH], deep[MAX_PATH];
+    wsprintfW(dir, L"%s\\Desktop", bed.root);
+    PlaceLauncher(dir, L"tallybook.exe", exe);
+    // Every folder of the chain is missing, down to LOCALAPPDATA itself.
+    wsprintfW(deep, L"%s\\a\\b\\c", bed.local);
+    SetEnvironmentVariableW(L"LOCALAPPDATA", deep);
+    PlaceRecorder(bed.programFiles, CHROME_TAIL, edge);
+    RunLauncher(exe);
+    wsprintfW(page, L"%s\\Tallybook\\index.html", deep);
+    ok(SameAsPage(page), "exactly the %lu carried bytes written to %s", g_pageSize, u8(page));
+    wsprintfW(partial, L"%s.part", page);
+    ok(!FileExists(partial), "no side file left behind");
+    char url[MAX_PATH * 3];
+    PlainUrl(page, url);
+    CheckStarted(edge, url, "Chrome when there is no Edge");
+
+    // Started again: the page found there is used as it is.
+    WriteTextFile(page, "kept");
+    wchar_t log[MAX_PATH];
+    wsprintfW(log, L"%s.log", edge);
+    DeleteFileW(log);
+    RunLauncher(exe);
+    DWORD size = 0;
+    unsigned char* bytes = ReadWholeFile(page, &size);
+    ok(bytes && size == 4 && !memcmp(bytes, "kept", 4), "an existing page is not rewritten (%lu bytes)", size);
+    if (bytes) HeapFree(GetProcessHeap(), 0, bytes);
+    CheckStarted(edge, url, "second start");
+    EndBed(&bed);
+}
+
+static void test_cut_page_is_rewritten()
+{
+    g_testContext = "interrupted write";
+    Bed bed;
+    MakeBed(&bed, L"cut");
+    wchar_t dir[MAX_PATH], exe[MAX_PATH], productDir[MAX_PATH], page[MAX_PATH], partial[MAX_PATH], edge[MAX_PATH];
+    wsprintfW(dir, L"%s\\elsewhere", bed.root);
+    PlaceLauncher(dir, L"tallybook.exe", exe);
+    wsprintfW(productDir, L"%s\\Tallybook", bed.local);
+    SHCreateDirectoryExW(0, productDir, 0);
+    // What an earlier start that was killed mid-write leaves: a side file, no page.
+    wsprintfW(page, L"%s\\index.html", productDir);
+    wsprintfW(partial, L"%s.part", page);
+    WriteTextFile(partial, "<!doctype html><html lang=\"zh-CN\"><head><ti");
+    PlaceRecorder(bed.local, EDGE_TAIL, edge);
+    RunLauncher(exe);
+    ok(SameAsPage(page), "the whole page is written after a cut one");
+    ok(!FileExists(partial), "the cut side file is gone");
+    char url[MAX_PATH * 3];
+    PlainUrl(page, url);
+    CheckStarted(edge, url, "Edge under LocalAppData");
+
+    // A page folder that cannot take the page: nothing half-written stays.
+    EndBed(&bed);
+    MakeBed(&bed, L"readonly");
+    wsprintfW(dir, L"%s\\elsewhere", bed.root);
+    PlaceLauncher(dir, L"tallybook.exe", exe);
+    wsprintfW(productDir, L"%s\\Tallybook", bed.local);
+    wsprintfW(page, L"%s\\index.html", productDir);
+    wsprintfW(partial, L"%s.part", page);
+    SHCreateDirectoryExW(0, partial, 0);  // the side name is taken by a folder
+    PlaceRecorder(bed.programFiles, EDGE_TAIL, edge);
+    RunLauncher(exe);
+    ok(!FileExists(page), "no page when it could not be written");
+    PlainUrl(page, url);
+    CheckStarted(edge, url, "browser still asked for the page's place");
+    EndBed(&bed);
+}
+
+static void test_base_folder_fallbacks()
+{
+    g_testContext = "LOCALAPPDATA missing";
+    const wchar_t* values[3] = { 0, L"", 0 };
+    wchar_t tooLong[400];
+    for (int i = 0; i < 299; ++i) tooLong[i] = L'x';
+    tooLong[0] = L'C'; tooLong[1] = L':'; tooLong[2] = L'\\';
+    tooLong[299] = 0;
+    values[2] = tooLong;
+    const char* names[3] = { "missing", "empty", "300 characters long" };
+    for (int v = 0; v < 3; ++v) {
+        Bed bed;
+        MakeBed(&bed, L"nolocal");
+        wchar_t dir[MAX_PATH], exe[MAX_PATH], page[MAX_PATH], edge[MAX_PATH], chrome[MAX_PATH];
+        wsprintfW(dir, L"%s\\moved", bed.root);
+        PlaceLauncher(dir, L"tallybook.exe", exe);
+        PlaceRecorder(bed.programFilesX86, CHROME_TAIL, chrome);
+        // Edge only under %LocalAppData%, which now names nothing.
+        PlaceRecorder(bed.local, EDGE_TAIL, edge);
+        SetEnvironmentVariableW(L"LOCALAPPDATA", values[v]);
+        RunLauncher(exe);
+        // The temporary folder ends in a backslash: two of them before Tallybook.
+        wsprintfW(page, L"%s\\Tallybook\\index.html", bed.temp);
+        ok(SameAsPage(page), "LOCALAPPDATA %s: page written to %s", names[v], u8(page));
+        char url[MAX_PATH * 3];
+        PlainUrl(page, url);
+        ok(strstr(url, "tmp//Tallybook/index.html") != 0, "two slashes before Tallybook: %s", url);
+        CheckStarted(chrome, url, "second Chrome candidate");
+        CheckNotStarted(edge, names[v]);
+        EndBed(&bed);
+    }
+}
+
+static void test_browser_choice()
+{
+    g_testContext = "browser choice";
+    Bed bed;
+    MakeBed(&bed, L"choice");
+    wchar_t dir[MAX_PATH], exe[MAX_PATH], page[MAX_PATH], edge1[MAX_PATH], edge2[MAX_PATH], edge3[MAX_PATH],
+        chrome1[MAX_PATH], chrome2[MAX_PATH];
+    wsprintfW(dir, L"%s\\Tallybook", bed.local);
+    PlaceLauncher(dir, L"tallybook.exe", exe);
+    wsprintfW(page, L"%s\\index.html", dir);
+    WriteTextFile(page, "<!doctype html>");
+    PlaceRecorder(bed.programFilesX86, EDGE_TAIL, edge1);
+    PlaceRecorder(bed.programFiles, EDGE_TAIL, edge2);
+    PlaceRecorder(bed.local, EDGE_TAIL, edge3);
+    PlaceRecorder(bed.programFiles, CHROME_TAIL, chrome1);
+    PlaceRecorder(bed.programFilesX86, CHROME_TAIL, chrome2);
+    char url[MAX_PATH * 3];
+    PlainUrl(page, url);
+    RunLauncher(exe);
+    CheckStarted(edge1, url, "both installed");
+    CheckNotStarted(edge2, "both installed");
+    CheckNotStarted(edge3, "both installed");
+    CheckNotStarted(chrome1, "both installed");
+
+    // An Edge that exists but cannot start: Chrome next, not the next Edge.
+    wchar_t log[MAX_PATH];
+    wsprintfW(log, L"%s.log", edge1);
+    DeleteFileW(log);
+    WriteTextFile(edge1, "not a program");
+    RunLauncher(exe);
+    CheckNotStarted(edge2, "broken Edge");
+    CheckNotStarted(edge3, "broken Edge");
+    CheckStarted(chrome1, url, "Chrome after a broken Edge");
+    CheckNotStarted(chrome2, "broken Edge");
+    EndBed(&bed);
+}
+
+static void test_long_folders()
+{
+    g_testContext = "long folders";
+    Bed bed;
+    MakeBed(&bed, L"long");
+    // A folder of 249 characters with a short program name: the page's name no
+    // longer fits beside it, so the local page is used.
+    wchar_t dir[MAX_PATH], exe[MAX_PATH], page[MAX_PATH], edge[MAX_PATH];
+    lstrcpyW(dir, bed.root);
+    while (lstrlenW(dir) < 240) lstrcatW(dir, L"\\dddddddd");
+    dir[249] = 0;
+    if (dir[248] == L'\\') dir[248] = L'e';
+    PlaceLauncher(dir, L"t.exe", exe);
+    PlaceRecorder(bed.programFiles, EDGE_TAIL, edge);
+    RunLauncher(exe);
+    wsprintfW(page, L"%s\\Tallybook\\index.html", bed.local);
+    ok(SameAsPage(page), "a folder of %d characters uses the local page", lstrlenW(dir));
+    char url[MAX_PATH * 3];
+    PlainUrl(page, url);
+    CheckStarted(edge, url, "long folder");
+
+    // A browser folder whose expansion does not fit is passed over.
+    wchar_t longBase[400];
+    lstrcpyW(longBase, bed.root);
+    while (lstrlenW(longBase) < 300) lstrcatW(longBase, L"\\pppppppppp");
+    SetEnvironmentVariableW(L"ProgramFiles(x86)", longBase);
+    wchar_t log[MAX_PATH];
+    wsprintfW(log, L"%s.log", edge);
+    DeleteFileW(log);
+    RunLauncher(exe);
+    CheckStarted(edge, url, "an Edge path too long to expand is passed over");
+    EndBed(&bed);
+}
+
+// ---- the fallbacks, through the HTML handler of the prefix's classes root ----
+
+static wchar_t g_savedHtmlClass[256];
+
+static void SetHtmlClass(const wchar_t* progId)
+{
+    RegSetValueW(HKEY_CLASSES_ROOT, L".html", REG_SZ, progId, lstrlenW(progId) * 2);
+}
+
+static void test_shell_fallback()
+{
+    g_testContext = "shell fallback";
+    Bed bed;
+    MakeBed(&bed, L"shell");
+    wchar_t dir[MAX_PATH], exe[MAX_PATH], page[MAX_PATH], handler[MAX_PATH], command[MAX_PATH * 2];
+    wsprintfW(dir, L"%s\\Tallybook", bed.local);
+    PlaceLauncher(dir, L"tallybook.exe", exe);
+    wsprintfW(page, L"%s\\index.html", dir);
+    WriteTextFile(page, "<!doctype html>");
+    PlaceRecorder(bed.root, L"handler\\page-handler.exe", handler);
+    wsprintfW(command, L"\"%s\" \"%%1\"", handler);
+    RegSetValueW(HKEY_CLASSES_ROOT, L"TallyTestPage\\shell\\open\\command", REG_SZ, command, lstrlenW(command) * 2);
+    SetHtmlClass(L"TallyTestPage");
+    RunLauncher(exe);
+    char* log = WaitForLog(handler, 10000);
+    char expected[MAX_PATH * 6];
+    wsprintfA(expected, "\"%s\" \"%s\"\n", u8(handler), u8(page));
+    ok(log && !strcmp(log, expected), "the handler got the page's path\n  got      %s  expected %s",
+       log ? log : "(not started)\n", expected);
+    FreeLog(log);
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, L"TallyTestPage");
+    SetHtmlClass(g_savedHtmlClass);
+    EndBed(&bed);
+}
+
+struct BoxSeen {
+    wchar_t text[512];
+    int iconId;
+    HWND okButton;
+    int buttons;
+};
+
+static BOOL CALLBACK InspectBoxChild(HWND child, LPARAM param)
+{
+    BoxSeen* seen = (BoxSeen*)param;
+    wchar_t cls[64], text[512];
+    GetClassNameW(child, cls, 64);
+    GetWindowTextW(child, text, 512);
+    if (!lstrcmpiW(cls, L"Button")) {
+        ++seen->buttons;
+        if (GetDlgCtrlID(child) == IDOK) seen->okButton = child;
+    } else if (!lstrcmpiW(cls, L"Static")) {
+        if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
+            seen->iconId = GetDlgCtrlID(child);
+        else if (text[0])
+            lstrcpyW(seen->text, text);
+    }
+    return TRUE;
+}
+
+static HWND FindBoxOf(DWORD pid, const wchar_t* caption)
+{
+    HWND wnd = 0;
+    while ((wnd = FindWindowExW(0, wnd, L"#32770", caption)) != 0) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(wnd, &owner);
+        if (owner == pid) return wnd;
+    }
+    return 0;
+}
+
+static void test_message_box()
+{
+    g_testContext = "message box";
+    Bed bed;
+    MakeBed(&bed, L"box");
+    wchar_t dir[MAX_PATH], exe[MAX_PATH], page[MAX_PATH];
+    wsprintfW(dir, L"%s\\Tallybook", bed.local);
+    PlaceLauncher(dir, L"tallybook.exe", exe);
+    wsprintfW(page, L"%s\\index.html", dir);
+    WriteTextFile(page, "<!doctype html>");
+    // A class with no open verb: the shell has nothing to hand the page to.
+    RegSetValueW(HKEY_CLASSES_ROOT, L"TallyNoHandler", REG_SZ, L"none", 8);
+    SetHtmlClass(L"TallyNoHandler");
+
+    wchar_t command[MAX_PATH + 8];
+    wsprintfW(command, L"\"%s\"", exe);
+    STARTUPINFOW si = { sizeof si };
+    PROCESS_INFORMATION pi = {};
+    ok(CreateProcessW(0, command, 0, 0, FALSE, 0, 0, 0, &si, &pi), "launcher started");
+    HWND box = 0;
+    for (int i = 0; i < 200 && !box; ++i) { Sleep(100); box = FindBoxOf(pi.dwProcessId, L"青禾书苑"); }
+    ok(box != 0, "a box captioned 青禾书苑 appeared");
+    if (box) {
+        BoxSeen seen = {};
+        EnumChildWindows(box, InspectBoxChild, (LPARAM)&seen);
+        ok(!lstrcmpW(seen.text, L"未能自动打开 青禾书苑。\n\n请手动双击同目录下的 index.html 查看内容。"),
+           "box text %s", u8(seen.text));
+        ok(seen.buttons == 1 && seen.okButton, "one OK button (%d buttons)", seen.buttons);
+        ProbeResult probe = {};
+        ok(seen.iconId && ProbeControl(box, seen.iconId, &probe) && probe.iconKind == PROBE_ICON_INFORMATION,
+           "the information icon (kind %d)", probe.iconKind);
+        if (seen.okButton) PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)seen.okButton);
+    }
+    DWORD code = 99;
+    ok(WaitForSingleObject(pi.hProcess, 10000) == WAIT_OBJECT_0, "launcher ended once the box was dismissed");
+    GetExitCodeProcess(pi.hProcess, &code);
+    if (code == STILL_ACTIVE) TerminateProcess(pi.hProcess, 99);
+    ok(code == 0, "exit code %lu", code);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, L"TallyNoHandler");
+    SetHtmlClass(g_savedHtmlClass);
+    EndBed(&bed);
+}
+
+int wmain(int argc, wchar_t** argv)
+{
+    if (argc < 3) { printf("usage: test_launcher_flow <tallybook.exe> <recorder.exe>\n"); return 2; }
+    ArgToWindowsPath(argv[1], g_launcherExe);
+    ArgToWindowsPath(argv[2], g_recorderExe);
+    DWORD length = GetEnvironmentVariableW(L"ProgramFiles", g_programFiles, MAX_PATH);
+    ok(length > 0 && length < MAX_PATH && DirExists(g_programFiles), "program files folder %s", u8(g_programFiles));
+    wchar_t pagePath[MAX_PATH];
+    wsprintfW(pagePath, L"%s\\payload\\index.html", TALLY_SOURCE_DIR);
+    g_page = ReadWholeFile(pagePath, &g_pageSize);
+    ok(g_page && g_pageSize > 0, "page source read from %s", u8(pagePath));
+    LONG size = sizeof g_savedHtmlClass;
+    if (RegQueryValueW(HKEY_CLASSES_ROOT, L".html", g_savedHtmlClass, &size) != ERROR_SUCCESS) g_savedHtmlClass[0] = 0;
+
+    test_page_beside_executable();
+    test_directory_named_like_the_page();
+    test_copy_without_page();
+    test_cut_page_is_rewritten();
+    test_base_folder_fallbacks();
+    test_browser_choice();
+    test_long_folders();
+    test_shell_fallback();
+    test_message_box();
+    return test_summary("launcher flow");
+}
