@@ -73,6 +73,37 @@ static HWND FindWizardOf(DWORD pid)
     return 0;
 }
 
+static HWND FindBox(HWND other)
+{
+    HWND wnd = 0;
+    while ((wnd = FindWindowExW(0, wnd, L"#32770", L"\x9752\x79BE\x4E66\x82D1")) != 0)  // 青禾书苑
+        if (wnd != other && IsWindowVisible(wnd)) return wnd;
+    return 0;
+}
+
+// The installed uninstaller, answered at once: start to its result box, which
+// its temporary copy shows once everything is removed.
+static double Uninstall(const wchar_t* uninstaller)
+{
+    PROCESS_INFORMATION pi;
+    double start = Now();
+    if (!Start(uninstaller, &pi)) return -1;
+    HWND question = 0;
+    while (!question && Now() - start < 20000) { question = FindBox(0); if (!question) Sleep(1); }
+    PostMessageW(question, WM_COMMAND, IDYES, 0);
+    HWND result = 0;
+    while (!result && Now() - start < 30000) {
+        if (!IsWindow(question)) result = FindBox(question);
+        if (!result) Sleep(1);
+    }
+    double elapsed = Now() - start;
+    PostMessageW(result, WM_COMMAND, IDOK, 0);
+    WaitForSingleObject(pi.hProcess, 10000);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return result ? elapsed : -1;
+}
+
 int wmain(int argc, wchar_t** argv)
 {
     if (argc < 5) { printf("usage: bench_windows <empty> <headless_install> <tallyinstall> <recorder> [runs]\n"); return 2; }
@@ -101,7 +132,10 @@ int wmain(int argc, wchar_t** argv)
     SetEnvironmentVariableW(L"TALLY_RECORD_FILE", log);
     wsprintfW(launcher, L"%s\\Tallybook\\tallybook.exe", local);
 
-    double baseline[50], install[50], launch[50], ready[50], done[50];
+    wchar_t uninstaller[MAX_PATH];
+    wsprintfW(uninstaller, L"%s\\Tallybook\\tallyuninstall.exe", local);
+    double baseline[50], install[50], launch[50], ready[50], done[50], removal[50];
+    int removals = 0;
     RunToExit(empty);  // warm-up: the first start of anything under Wine is slower
     for (int i = 0; i < g_runs; ++i) baseline[i] = RunToExit(empty);
     for (int i = 0; i < g_runs; ++i) install[i] = RunToExit(headless);
@@ -130,6 +164,8 @@ int wmain(int argc, wchar_t** argv)
         CloseHandle(pi.hThread);
         CloseHandle(pi.hProcess);
         ++wizardRuns;
+        double removed = Uninstall(uninstaller);
+        if (removed > 0) removal[removals++] = removed;
     }
 
     double empty_ms = Median(baseline, g_runs);
@@ -146,6 +182,13 @@ int wmain(int argc, wchar_t** argv)
         Figure("wizard window ready / empty program", ready_ms / empty_ms, "ratio", wizardRuns);
         Figure("wizard, first press to result line", done_ms, "ms", wizardRuns);
         Figure("wizard install beyond pauses / empty program", (done_ms - 1560) / empty_ms, "ratio", wizardRuns);
+    }
+    if (removals) {
+        double removal_ms = Median(removal, removals);
+        Figure("uninstaller, start to its result (answered at once)", removal_ms, "ms", removals);
+        if (wizardRuns)
+            Figure("install-then-uninstall cycle (wizard start to uninstall result)",
+                   Median(ready, wizardRuns) + Median(done, wizardRuns) + removal_ms, "ms", removals);
     }
     return 0;
 }
