@@ -151,7 +151,7 @@ static void test_random_paths()
 static void test_longest_paths()
 {
     g_testContext = "longest paths";
-    wchar_t path[LAUNCHER_PATH_CAPACITY], url[WIDE_URL_CAPACITY];
+    wchar_t path[LAUNCHER_PATH_CAPACITY], url[WIDE_URL_CAPACITY] = {};
     // 259 ASCII letters: always fits.
     for (int i = 0; i < 259; ++i) path[i] = L'a';
     path[259] = 0;
