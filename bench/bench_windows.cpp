@@ -2,18 +2,11 @@
 // runs and as a ratio against an empty program started the same way in the
 // same invocation. Prints one JSON object per figure; never a pass mark.
 //   bench_windows <empty.exe> <headless_install.exe> <tallyinstall.exe> <recorder.exe> [runs]
-#include <windows.h>
+#include "../tests/support/ok.h"
 #include <commctrl.h>
-#include <stdio.h>
 #include <stdlib.h>
 
 static int g_runs = 5;
-
-static void ToWindowsPath(const wchar_t* in, wchar_t* out)
-{
-    if (in[0] == L'/') wsprintfW(out, L"Z:%s", in); else lstrcpyW(out, in);
-    for (wchar_t* p = out; *p; ++p) if (*p == L'/') *p = L'\\';
-}
 
 static double Now()
 {
@@ -62,17 +55,6 @@ static void Figure(const char* name, double value, const char* unit, int runs)
     fflush(stdout);
 }
 
-static HWND FindWizardOf(DWORD pid)
-{
-    HWND wnd = 0;
-    while ((wnd = FindWindowExW(0, wnd, L"QZSetupWnd", 0)) != 0) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(wnd, &owner);
-        if (owner == pid) return wnd;
-    }
-    return 0;
-}
-
 static HWND FindBox(HWND other)
 {
     HWND wnd = 0;
@@ -108,10 +90,10 @@ int wmain(int argc, wchar_t** argv)
 {
     if (argc < 5) { printf("usage: bench_windows <empty> <headless_install> <tallyinstall> <recorder> [runs]\n"); return 2; }
     wchar_t empty[MAX_PATH], headless[MAX_PATH], setup[MAX_PATH], recorder[MAX_PATH];
-    ToWindowsPath(argv[1], empty);
-    ToWindowsPath(argv[2], headless);
-    ToWindowsPath(argv[3], setup);
-    ToWindowsPath(argv[4], recorder);
+    ArgToWindowsPath(argv[1], empty);
+    ArgToWindowsPath(argv[2], headless);
+    ArgToWindowsPath(argv[3], setup);
+    ArgToWindowsPath(argv[4], recorder);
     if (argc > 5) g_runs = _wtoi(argv[5]);
     if (g_runs < 1 || g_runs > 50) g_runs = 5;
 
@@ -147,7 +129,7 @@ int wmain(int argc, wchar_t** argv)
         double start = Now();
         if (!Start(setup, &pi)) break;
         HWND wnd = 0;
-        while (!wnd && Now() - start < 20000) { wnd = FindWizardOf(pi.dwProcessId); if (!wnd) Sleep(1); }
+        while (!wnd && Now() - start < 20000) { wnd = FindWindowOf(pi.dwProcessId, L"QZSetupWnd", 0); if (!wnd) Sleep(1); }
         while (wnd && !GetDlgItem(wnd, 2006) && Now() - start < 20000) Sleep(1);
         ready[i] = Now() - start;
         double pressed = Now();

@@ -420,17 +420,6 @@ static BOOL CALLBACK InspectBoxChild(HWND child, LPARAM param)
     return TRUE;
 }
 
-static HWND FindBoxOf(DWORD pid, const wchar_t* caption)
-{
-    HWND wnd = 0;
-    while ((wnd = FindWindowExW(0, wnd, L"#32770", caption)) != 0) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(wnd, &owner);
-        if (owner == pid) return wnd;
-    }
-    return 0;
-}
-
 static void test_message_box()
 {
     g_testContext = "message box";
@@ -451,7 +440,7 @@ static void test_message_box()
     PROCESS_INFORMATION pi = {};
     ok(CreateProcessW(0, command, 0, 0, FALSE, 0, 0, 0, &si, &pi), "launcher started");
     HWND box = 0;
-    for (int i = 0; i < 200 && !box; ++i) { Sleep(100); box = FindBoxOf(pi.dwProcessId, L"青禾书苑"); }
+    for (int i = 0; i < 200 && !box; ++i) { Sleep(100); box = FindWindowOf(pi.dwProcessId, L"#32770", L"青禾书苑"); }
     ok(box != 0, "a box captioned 青禾书苑 appeared");
     if (box) {
         BoxSeen seen = {};

@@ -24,17 +24,6 @@ struct Wizard {
     wchar_t localAppData[MAX_PATH];
 };
 
-static HWND FindWizardOf(DWORD pid)
-{
-    HWND wnd = 0;
-    while ((wnd = FindWindowExW(0, wnd, L"QZSetupWnd", 0)) != 0) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(wnd, &owner);
-        if (owner == pid) return wnd;
-    }
-    return 0;
-}
-
 // Starts the wizard with LOCALAPPDATA pointing at a folder of the test's own.
 static bool StartWizard(Wizard* w, const wchar_t* localAppData)
 {
@@ -47,7 +36,7 @@ static bool StartWizard(Wizard* w, const wchar_t* localAppData)
     w->wnd = 0;
     if (!CreateProcessW(0, command, 0, 0, FALSE, 0, 0, 0, &si, &w->process)) return false;
     for (int i = 0; i < 3000 && !w->wnd; ++i) {
-        w->wnd = FindWizardOf(w->process.dwProcessId);
+        w->wnd = FindWindowOf(w->process.dwProcessId, L"QZSetupWnd", 0);
         if (!w->wnd) Sleep(10);
     }
     // The controls are made right after the window: wait until the last one exists.

@@ -117,6 +117,17 @@ void OwnPath(wchar_t* out)
     GetModuleFileNameW(0, out, MAX_PATH);
 }
 
+HWND FindWindowOf(DWORD pid, const wchar_t* className, const wchar_t* title)
+{
+    HWND wnd = 0;
+    while ((wnd = FindWindowExW(0, wnd, className, title)) != 0) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(wnd, &owner);
+        if (owner == pid) return wnd;
+    }
+    return 0;
+}
+
 void ArgToWindowsPath(const wchar_t* arg, wchar_t* out)
 {
     if (arg[0] == L'/') wsprintfW(out, L"Z:%s", arg); else lstrcpynW(out, arg, MAX_PATH);

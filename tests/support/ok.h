@@ -30,6 +30,8 @@ unsigned char* ReadWholeFile(const wchar_t* path, DWORD* size);
 bool WriteTextFile(const wchar_t* path, const char* text);
 // A program argument as a Windows path: Unix paths ctest passes become Z:\...
 void ArgToWindowsPath(const wchar_t* arg, wchar_t* out /* MAX_PATH */);
+// The top-level window of class (and title, when given) that process pid owns.
+HWND FindWindowOf(DWORD pid, const wchar_t* className, const wchar_t* title);
 // Path of the running test program.
 void OwnPath(wchar_t* out /* MAX_PATH */);
 // Runs commandLine, waits up to timeoutMs, returns its exit code (or -1 on failure/timeout).
