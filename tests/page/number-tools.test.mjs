@@ -21,13 +21,14 @@ const SEEDED_RANDOM = `(() => {
 })();`;
 
 // Sets the fields, clicks the button and returns the output's HTML and text.
-// The cards rise on hover; force spares the wait for them to settle.
+// The click is dispatched on the button itself: a pointer click could land
+// beside it while the page is still smooth-scrolling or a card is rising.
 async function run(page, fields, button, out) {
   for (const [id, v] of Object.entries(fields)) {
     if (id === 'bcBase') await page.selectOption('#bcBase', v, { force: true });
     else await page.fill('#' + id, v, { force: true });
   }
-  await page.click('#' + button, { force: true });
+  await page.dispatchEvent('#' + button, 'click');
   return page.$eval('#' + out, el => ({ html: el.innerHTML, text: el.textContent }));
 }
 
@@ -164,7 +165,7 @@ describe('π lookup', () => {
   test('a random place is drawn from 1 to 1000 and answered', async () => {
     for (const [r, place] of [[0, '1'], [0.999999, '1000'], [0.5, '501']]) {
       await p.page.evaluate(r => window.__nextRandom.push(r), r);
-      await p.page.click('#piRand', { force: true });
+      await p.page.dispatchEvent('#piRand', 'click');
       assert.equal(await p.page.inputValue('#piPos'), place);
       assert.ok((await p.page.textContent('#piOut')).startsWith(`小数点后第 ${place} 位是 ${DEC[place - 1]}`));
     }
@@ -192,7 +193,7 @@ describe('quadratic solver', () => {
 
   test('nothing at start-up, then the defaults', async () => {
     assert.equal(await p.page.$eval('#qOut', el => el.innerHTML), '');
-    await p.page.click('#qGo', { force: true });
+    await p.page.dispatchEvent('#qGo', 'click');
     assert.equal(await p.page.$eval('#qOut', el => el.innerHTML),
       'Δ = b²−4ac = <b>5</b> &gt; 0，两个不等实根：<br>x₁ = <b>2.618034</b>\u3000x₂ = <b>0.381966</b>');
   });
@@ -389,7 +390,7 @@ describe('random lab', () => {
     const { page } = p;
     const roll = async (rs, id) => {
       await page.evaluate(rs => window.__nextRandom.push(...rs), rs);
-      await page.click('#' + id, { force: true });
+      await page.dispatchEvent('#' + id, 'click');
       return page.$eval('#fcOut', el => ({ html: el.innerHTML, text: el.textContent }));
     };
     assert.equal((await roll([0.99, 0.99], 'diceBtn')).text, '掷出了 ⚅ + ⚅ ＝ 12 点，豹！');
