@@ -54,16 +54,6 @@ static void test_every_ascii_byte()
     ok(wrong == 0, "%d of 127 ASCII bytes encoded wrongly", wrong);
 }
 
-static void test_beyond_ascii()
-{
-    g_testContext = "beyond ascii";
-    CheckUrl(L"\x0080\x07FF", "file:///%C2%80%DF%BF");
-    CheckUrl(L"\x00E9\x4E2D\xFFFD", "file:///%C3%A9%E4%B8%AD%EF%BF%BD");
-    CheckUrl(L"\xD83D\xDE00", "file:///%F0%9F%98%80");               // a pair: one 4-byte character
-    CheckUrl(L"a\xD800" L"b", "file:///a%EF%BF%BDb");                 // a lone high surrogate
-    CheckUrl(L"\xDC00\\x", "file:///%EF%BF%BD/x");                    // a lone low surrogate
-}
-
 // Reference: code points by hand, UTF-8 by hand, then the escape rule.
 static int ReferenceUrl(const wchar_t* path, char* out, int capacity)
 {
@@ -96,6 +86,47 @@ static int ReferenceUrl(const wchar_t* path, char* out, int capacity)
     }
     out[n] = 0;
     return n;
+}
+
+static void test_beyond_ascii()
+{
+    g_testContext = "beyond ascii";
+    CheckUrl(L"\x0080\x07FF", "file:///%C2%80%DF%BF");
+    CheckUrl(L"\x00E9\x4E2D\xFFFD", "file:///%C3%A9%E4%B8%AD%EF%BF%BD");
+    CheckUrl(L"\xD83D\xDE00", "file:///%F0%9F%98%80");               // a pair: one 4-byte character
+    CheckUrl(L"a\xD800" L"b", "file:///a%EF%BF%BDb");                 // a lone high surrogate
+    CheckUrl(L"\xDC00\\x", "file:///%EF%BF%BD/x");                    // a lone low surrogate
+
+    // Every character of the basic plane, 200 at a time, and supplementary ones
+    // from each lead byte: between them every byte value UTF-8 can hold.
+    static char expected[8192], got[8192];
+    int wrong = 0, calls = 0;
+    wchar_t path[LAUNCHER_PATH_CAPACITY], url[WIDE_URL_CAPACITY];
+    for (unsigned first = 0x80; first < 0x10000; first += 200) {
+        int n = 0;
+        for (unsigned c = first; c < first + 200 && c < 0x10000; ++c)
+            if (c < 0xD800 || c > 0xDFFF) path[n++] = (wchar_t)c;
+        path[n] = 0;
+        for (int part = 0; part < 2; ++part) {  // too long as a whole: each half
+            wchar_t half[LAUNCHER_PATH_CAPACITY];
+            int from = part ? n / 2 : 0, to = part ? n : n / 2;
+            lstrcpynW(half, path + from, to - from + 1);
+            ReferenceUrl(half, expected, sizeof expected);
+            ++calls;
+            if (!BuildFileUrl(half, url)) { ++wrong; continue; }
+            WideCharToMultiByte(CP_UTF8, 0, url, -1, got, sizeof got, 0, 0);
+            if (strcmp(got, expected)) ++wrong;
+        }
+    }
+    for (unsigned cp = 0x10000; cp <= 0x10FFFF; cp += 0x1003) {
+        wchar_t pair[3] = { (wchar_t)(0xD800 + ((cp - 0x10000) >> 10)), (wchar_t)(0xDC00 + ((cp - 0x10000) & 0x3FF)), 0 };
+        ReferenceUrl(pair, expected, sizeof expected);
+        ++calls;
+        if (!BuildFileUrl(pair, url)) { ++wrong; continue; }
+        WideCharToMultiByte(CP_UTF8, 0, url, -1, got, sizeof got, 0, 0);
+        if (strcmp(got, expected)) ++wrong;
+    }
+    ok(wrong == 0, "%d of %d runs over the whole character range differ from the reference", wrong, calls);
 }
 
 static unsigned g_seed = 20261209;
