@@ -1,7 +1,7 @@
 // Wall times of the Windows programs under Wine, each as a median of several
 // runs and as a ratio against an empty program started the same way in the
 // same invocation. Prints one JSON object per figure; never a pass mark.
-//   bench_windows <empty.exe> <headless_install.exe> <tallyinstall.exe> <recorder.exe> [runs]
+//   bench_windows <empty.exe> <headless_install.exe> <tallyinstall.exe> <recorder.exe> <launcher_unprotected.exe> [runs]
 #include "../tests/support/ok.h"
 #include <commctrl.h>
 #include <stdlib.h>
@@ -88,13 +88,14 @@ static double Uninstall(const wchar_t* uninstaller)
 
 int wmain(int argc, wchar_t** argv)
 {
-    if (argc < 5) { printf("usage: bench_windows <empty> <headless_install> <tallyinstall> <recorder> [runs]\n"); return 2; }
-    wchar_t empty[MAX_PATH], headless[MAX_PATH], setup[MAX_PATH], recorder[MAX_PATH];
+    if (argc < 6) { printf("usage: bench_windows <empty> <headless_install> <tallyinstall> <recorder> <launcher_unprotected> [runs]\n"); return 2; }
+    wchar_t empty[MAX_PATH], headless[MAX_PATH], setup[MAX_PATH], recorder[MAX_PATH], unprotectedSource[MAX_PATH];
     ArgToWindowsPath(argv[1], empty);
     ArgToWindowsPath(argv[2], headless);
     ArgToWindowsPath(argv[3], setup);
     ArgToWindowsPath(argv[4], recorder);
-    if (argc > 5) g_runs = _wtoi(argv[5]);
+    ArgToWindowsPath(argv[5], unprotectedSource);
+    if (argc > 6) g_runs = _wtoi(argv[6]);
     if (g_runs < 1 || g_runs > 50) g_runs = 5;
 
     wchar_t temp[MAX_PATH], local[MAX_PATH], edge[MAX_PATH], launcher[MAX_PATH], log[MAX_PATH];
@@ -113,16 +114,25 @@ int wmain(int argc, wchar_t** argv)
     wsprintfW(log, L"%s\\edge.log", local);
     SetEnvironmentVariableW(L"TALLY_RECORD_FILE", log);
     wsprintfW(launcher, L"%s\\Tallybook\\tallybook.exe", local);
+    wchar_t unprotected[MAX_PATH];
+    wsprintfW(unprotected, L"%s\\Tallybook\\tallybook-unprotected.exe", local);
 
     wchar_t uninstaller[MAX_PATH];
     wsprintfW(uninstaller, L"%s\\Tallybook\\tallyuninstall.exe", local);
-    double baseline[50], install[50], launch[50], ready[50], done[50], removal[50];
+    double baseline[50], install[50], launch[50], launchUnprotected[50], ready[50], done[50], removal[50];
     int removals = 0;
     RunToExit(empty);  // warm-up: the first start of anything under Wine is slower
     for (int i = 0; i < g_runs; ++i) baseline[i] = RunToExit(empty);
     for (int i = 0; i < g_runs; ++i) install[i] = RunToExit(headless);
+    // Beside the installed page, so both find it where the shortcut's launcher does.
+    CopyFileW(unprotectedSource, unprotected, FALSE);
     RunToExit(launcher);
-    for (int i = 0; i < g_runs; ++i) launch[i] = RunToExit(launcher);
+    RunToExit(unprotected);
+    for (int i = 0; i < g_runs; ++i) {
+        launch[i] = RunToExit(launcher);
+        launchUnprotected[i] = RunToExit(unprotected);
+    }
+    DeleteFileW(unprotected);
     int wizardRuns = 0;
     for (int i = 0; i < g_runs; ++i) {
         PROCESS_INFORMATION pi;
@@ -158,6 +168,10 @@ int wmain(int argc, wchar_t** argv)
     Figure("headless install beyond pauses / empty program", (install_ms - 1560) / empty_ms, "ratio", g_runs);
     Figure("launcher, start to exit (recorder as Edge)", launch_ms, "ms", g_runs);
     Figure("launcher / empty program", launch_ms / empty_ms, "ratio", g_runs);
+    double unprotected_ms = Median(launchUnprotected, g_runs);
+    Figure("launcher without the DLL-search restriction, start to exit", unprotected_ms, "ms", g_runs);
+    Figure("launcher without the restriction / empty program", unprotected_ms / empty_ms, "ratio", g_runs);
+    Figure("launcher with / without the restriction", launch_ms / unprotected_ms, "ratio", g_runs);
     if (wizardRuns) {
         double ready_ms = Median(ready, wizardRuns), done_ms = Median(done, wizardRuns);
         Figure("wizard, process start to window ready", ready_ms, "ms", wizardRuns);

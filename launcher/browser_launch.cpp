@@ -3,6 +3,14 @@
 #include "launcher.h"
 #include "../common/bounded_format.h"
 
+// A candidate must name its folder in full: a relative one would be looked
+// for in whatever folder the launcher happens to run in.
+static bool IsFullPath(const wchar_t* p)
+{
+    bool drive = ((p[0] >= L'A' && p[0] <= L'Z') || (p[0] >= L'a' && p[0] <= L'z')) && p[1] == L':' && p[2] == L'\\';
+    return drive || (p[0] == L'\\' && p[1] == L'\\');
+}
+
 bool FindBrowser(const wchar_t* const* table, wchar_t* out)
 {
     for (int i = 0; table[i]; ++i) {
@@ -11,7 +19,7 @@ bool FindBrowser(const wchar_t* const* table, wchar_t* out)
         // 0 is failure; more than the capacity is the size needed, and the
         // buffer then holds no whole path to test.
         if (n == 0 || n > LAUNCHER_PATH_CAPACITY) continue;
-        if (IsExistingFile(expanded)) {
+        if (IsFullPath(expanded) && IsExistingFile(expanded)) {
             lstrcpynW(out, expanded, LAUNCHER_PATH_CAPACITY);
             return true;
         }

@@ -5,6 +5,7 @@
 #include "self_removal.h"
 #include "../setup/install_plan.h"
 #include "../common/bounded_format.h"
+#include "../common/dll_search.h"
 #include <objbase.h>
 #include <shellapi.h>
 #include <wchar.h>
@@ -43,6 +44,7 @@ static void UninstallAndReport(const wchar_t* installDir, BOOL removeUninstaller
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 {
+    RestrictDllSearchToSystem();
     CoInitializeEx(0, COINIT_APARTMENTTHREADED);
     int argc = 0;
     wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
