@@ -2,8 +2,7 @@
 // written there from the carried copy when none is present.
 #include "launcher.h"
 #include "../common/bounded_format.h"
-
-static const wchar_t PARTIAL_SUFFIX[] = L".part";
+#include "../common/whole_file.h"
 
 bool IsExistingFile(const wchar_t* path)
 {
@@ -34,6 +33,32 @@ static void BaseFolder(wchar_t* base)
     lstrcpynW(base, L"C:", LAUNCHER_PATH_CAPACITY);
 }
 
+// An empty page, or a cut-off copy of the carried one (a full disk, an
+// interrupted write), shows the user nothing: it counts as no page. A page
+// with other content (another version, the user's own edit) is left as it is.
+static bool IsEmptyOrCutPage(const wchar_t* path)
+{
+    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, 0, OPEN_EXISTING, 0, 0);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    PayloadBlob page = LauncherPagePayload();
+    LARGE_INTEGER size = {};
+    bool cut = GetFileSizeEx(file, &size) && size.QuadPart < page.size;
+    unsigned char chunk[4096];
+    for (unsigned int at = 0; cut && at < size.QuadPart;) {
+        DWORD got = 0;
+        if (!ReadFile(file, chunk, sizeof chunk, &got, 0) || got == 0 || at + got > size.QuadPart) { cut = false; break; }
+        cut = memcmp(chunk, page.bytes + at, got) == 0;
+        at += got;
+    }
+    CloseHandle(file);
+    return cut;
+}
+
+static bool IsUsablePage(const wchar_t* path)
+{
+    return IsExistingFile(path) && !IsEmptyOrCutPage(path);
+}
+
 void ResolvePagePath(wchar_t* pagePath)
 {
     wchar_t dir[LAUNCHER_PATH_CAPACITY];
@@ -41,7 +66,7 @@ void ResolvePagePath(wchar_t* pagePath)
     if (ExecutableDir(dir) && lstrlenW(dir) + lstrlenW(PAGE_FILE_NAME) < LAUNCHER_PATH_CAPACITY) {
         lstrcpynW(pagePath, dir, LAUNCHER_PATH_CAPACITY);
         lstrcatW(pagePath, PAGE_FILE_NAME);
-        if (IsExistingFile(pagePath)) return;
+        if (IsUsablePage(pagePath)) return;
     }
     wchar_t base[LAUNCHER_PATH_CAPACITY];
     BaseFolder(base);
@@ -65,30 +90,12 @@ static void CreateFolderChain(const wchar_t* dir)
     CreateDirectoryW(work, 0);
 }
 
-// Writes the carried page under a side name and only then gives it the page's
-// name, so an interrupted or short write never leaves a cut page that every
-// later start would open. The side name is reused, so nothing piles up.
-static void WriteLocalPage(const wchar_t* pagePath)
-{
-    wchar_t partial[LAUNCHER_PATH_CAPACITY];
-    if (lstrlenW(pagePath) + lstrlenW(PARTIAL_SUFFIX) >= LAUNCHER_PATH_CAPACITY) return;
-    lstrcpynW(partial, pagePath, LAUNCHER_PATH_CAPACITY);
-    lstrcatW(partial, PARTIAL_SUFFIX);
-
-    HANDLE file = CreateFileW(partial, GENERIC_WRITE, 0, 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, 0);
-    if (file == INVALID_HANDLE_VALUE) return;
-    PayloadBlob page = LauncherPagePayload();
-    DWORD written = 0;
-    BOOL whole = WriteFile(file, page.bytes, page.size, &written, 0) && written == page.size;
-    whole = CloseHandle(file) && whole;
-    // No replace flag: a page that appeared meanwhile is whole and stays.
-    if (!whole || !MoveFileExW(partial, pagePath, 0)) DeleteFileW(partial);
-}
-
 void EnsureLocalPage(const wchar_t* dir, wchar_t* pagePath)
 {
     CreateFolderChain(dir);
     FormatCutW(pagePath, LAUNCHER_PATH_CAPACITY, LOCAL_PAGE_FORMAT, dir);
-    if (IsExistingFile(pagePath)) return;  // an existing page is never replaced
-    WriteLocalPage(pagePath);
+    if (IsUsablePage(pagePath)) return;  // a page that shows something is never replaced
+    // Whole or not at all; only an empty or cut page is replaced.
+    PayloadBlob page = LauncherPagePayload();
+    WriteFileWhole(pagePath, page.bytes, page.size, IsExistingFile(pagePath));
 }

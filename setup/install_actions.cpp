@@ -3,6 +3,7 @@
 #include "install_actions.h"
 #include "install_plan.h"
 #include "../common/bounded_format.h"
+#include "../common/whole_file.h"
 #include <shlobj.h>
 #include <wchar.h>
 
@@ -21,14 +22,11 @@ void CreateDirectoryChain(const wchar_t* path)
     CreateDirectoryW(work, 0);
 }
 
+// Written whole or not at all: a full disk or a failed write never leaves a
+// cut file behind, and an earlier complete file stays until the new one is whole.
 BOOL WriteWholeFile(const wchar_t* path, const unsigned char* bytes, unsigned int count)
 {
-    HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, 0);
-    if (file == INVALID_HANDLE_VALUE) return FALSE;
-    DWORD written = 0;
-    BOOL ok = WriteFile(file, bytes, count, &written, 0);
-    CloseHandle(file);
-    return ok && written == count;
+    return WriteFileWhole(path, bytes, count, TRUE);
 }
 
 DeployResult DeployUninstaller()
@@ -47,7 +45,7 @@ DeployResult DeployUninstaller()
 
     wchar_t destination[MAX_PATH];
     FormatCutW(destination, MAX_PATH, UNINSTALLER_FORMAT, InstallDir);
-    return CopyFileW(source, destination, FALSE) ? DEPLOY_COPIED : DEPLOY_FAILED;
+    return CopyFileWhole(source, destination) ? DEPLOY_COPIED : DEPLOY_FAILED;
 }
 
 void CreateAppShortcut(const wchar_t* folder)

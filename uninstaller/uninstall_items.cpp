@@ -1,97 +1,131 @@
 // Removes, one by one and by exact name, what the setup program created. Nothing
 // is deleted by wildcard or recursively: a file the user put in the install
-// folder stays, and so does the folder around it.
+// folder stays, and so does the folder around it. A shortcut or registry key
+// goes only when it names this install.
 #include "uninstall_items.h"
 #include "../setup/install_plan.h"
 #include "../common/bounded_format.h"
 #include <shlobj.h>
 
+static void AddLine(wchar_t* list, const wchar_t* what)
+{
+    int used = lstrlenW(list);
+    FormatCutW(list + used, REPORT_CAPACITY - used, L"  %s\n", what);
+}
+
 static void Note(UninstallReport* report, ItemOutcome outcome, const wchar_t* what)
 {
     if (outcome == ITEM_REMOVED) ++report->removed;
-    if (outcome != ITEM_LEFT) return;
-    ++report->left;
-    int used = lstrlenW(report->leftList);
-    FormatCutW(report->leftList + used, REPORT_CAPACITY - used, L"  %s\n", what);
+    if (outcome == ITEM_LEFT) { ++report->left; AddLine(report->leftList, what); }
+    if (outcome == ITEM_LINKED) { ++report->linked; AddLine(report->linkedList, what); }
 }
 
-static ItemOutcome RemoveFile(const wchar_t* path)
+static void RemoveInstalledFile(UninstallReport* report, const wchar_t* dir, const wchar_t* resolvedDir, const wchar_t* name)
 {
-    if (GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES) return ITEM_ABSENT;
-    if (DeleteFileW(path)) return ITEM_REMOVED;
-    return GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES ? ITEM_REMOVED : ITEM_LEFT;
+    wchar_t path[MAX_PATH];
+    FormatCutW(path, MAX_PATH, L"%s\\%s", dir, name);
+    Note(report, RemoveOwnFile(dir, resolvedDir, name), path);
 }
 
-// A folder goes only when it is empty; one that still holds files is kept, not failed.
-static ItemOutcome RemoveEmptyFolder(const wchar_t* path, BOOL* kept)
+// True when the shortcut's target is the launcher of installDir.
+static BOOL PointsAtLauncher(const wchar_t* link, const wchar_t* launcher)
 {
-    if (GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES) return ITEM_ABSENT;
-    if (RemoveDirectoryW(path)) return ITEM_REMOVED;
-    if (kept) *kept = TRUE;
-    return ITEM_ABSENT;
+    IShellLinkW* shell = 0;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, 0, CLSCTX_INPROC_SERVER, IID_IShellLinkW, (void**)&shell)) || !shell)
+        return FALSE;
+    BOOL same = FALSE;
+    IPersistFile* persist = 0;
+    if (SUCCEEDED(shell->QueryInterface(IID_IPersistFile, (void**)&persist)) && persist) {
+        wchar_t target[MAX_PATH] = L"";
+        if (SUCCEEDED(persist->Load(link, STGM_READ)) && SUCCEEDED(shell->GetPath(target, MAX_PATH, 0, SLGP_RAWPATH)))
+            same = !lstrcmpiW(target, launcher);
+        persist->Release();
+    }
+    shell->Release();
+    return same;
 }
 
-static ItemOutcome RemoveKey(const wchar_t* subKey)
+static void RemoveShortcut(UninstallReport* report, const wchar_t* folder, const wchar_t* launcher)
+{
+    wchar_t link[MAX_PATH], resolvedFolder[MAX_PATH];
+    FormatCutW(link, MAX_PATH, SHORTCUT_FILE_FORMAT, folder, SHORTCUT_FILE_NAME);
+    if (GetFileAttributesW(link) == INVALID_FILE_ATTRIBUTES) return;
+    // Someone else's shortcut of the same name (another install) stays.
+    if (!PointsAtLauncher(link, launcher)) return;
+    if (!ResolvePath(folder, resolvedFolder)) { Note(report, ITEM_LEFT, link); return; }
+    Note(report, RemoveOwnFile(folder, resolvedFolder, SHORTCUT_FILE_NAME), link);
+}
+
+static void RemoveShortcuts(UninstallReport* report, const wchar_t* launcher)
+{
+    wchar_t* folder = 0;
+    if (SUCCEEDED(SHGetKnownFolderPath(DESKTOP_FOLDER_ID, 0, 0, &folder))) {
+        RemoveShortcut(report, folder, launcher);
+        CoTaskMemFree(folder);
+    }
+    if (SUCCEEDED(SHGetKnownFolderPath(PROGRAMS_FOLDER_ID, 0, 0, &folder))) {
+        wchar_t startMenu[MAX_PATH];
+        FormatCutW(startMenu, MAX_PATH, START_MENU_FOLDER_FORMAT, folder);
+        RemoveShortcut(report, startMenu, launcher);
+        Note(report, RemoveEmptyFolder(startMenu, 0), startMenu);
+        CoTaskMemFree(folder);
+    }
+}
+
+// A key goes only when its value names installDir: a key written by another
+// install (or by hand) is not ours to remove.
+static ItemOutcome RemoveKeyNaming(const wchar_t* subKey, const wchar_t* valueName, const wchar_t* installDir)
 {
     HKEY key;
     if (RegOpenKeyExW(HKEY_CURRENT_USER, subKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return ITEM_ABSENT;
+    wchar_t value[MAX_PATH + 1] = L"";
+    DWORD type = 0, size = sizeof value - sizeof(wchar_t);
+    LONG status = RegQueryValueExW(key, valueName, 0, &type, (BYTE*)value, &size);
     RegCloseKey(key);
+    if (status != ERROR_SUCCESS || type != REG_SZ || lstrcmpiW(value, installDir)) return ITEM_ABSENT;
     RegDeleteTreeW(HKEY_CURRENT_USER, subKey);
     if (RegOpenKeyExW(HKEY_CURRENT_USER, subKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return ITEM_REMOVED;
     RegCloseKey(key);
     return ITEM_LEFT;
 }
 
-static void RemoveShortcuts(UninstallReport* report)
-{
-    wchar_t* folder = 0;
-    wchar_t path[MAX_PATH], startMenu[MAX_PATH];
-    if (SUCCEEDED(SHGetKnownFolderPath(DESKTOP_FOLDER_ID, 0, 0, &folder))) {
-        FormatCutW(path, MAX_PATH, SHORTCUT_FILE_FORMAT, folder, SHORTCUT_FILE_NAME);
-        Note(report, RemoveFile(path), path);
-        CoTaskMemFree(folder);
-    }
-    if (SUCCEEDED(SHGetKnownFolderPath(PROGRAMS_FOLDER_ID, 0, 0, &folder))) {
-        FormatCutW(startMenu, MAX_PATH, START_MENU_FOLDER_FORMAT, folder);
-        FormatCutW(path, MAX_PATH, SHORTCUT_FILE_FORMAT, startMenu, SHORTCUT_FILE_NAME);
-        Note(report, RemoveFile(path), path);
-        Note(report, RemoveEmptyFolder(startMenu, 0), startMenu);
-        CoTaskMemFree(folder);
-    }
-}
-
 void UninstallEverything(const wchar_t* installDir, BOOL removeUninstaller, UninstallReport* report)
 {
     ZeroMemory(report, sizeof *report);
-    wchar_t path[MAX_PATH];
-    FormatCutW(path, MAX_PATH, APP_EXE_FORMAT, installDir);
-    Note(report, RemoveFile(path), path);
-    FormatCutW(path, MAX_PATH, PAGE_FILE_FORMAT, installDir);
-    Note(report, RemoveFile(path), path);
-    RemoveShortcuts(report);
-    Note(report, RemoveKey(PRODUCT_KEY), L"HKEY_CURRENT_USER\\Software\\Tallybook");
+    wchar_t resolvedDir[MAX_PATH], launcher[MAX_PATH];
+    FormatCutW(launcher, MAX_PATH, APP_EXE_FORMAT, installDir);
+    BOOL folderThere = ResolvePath(installDir, resolvedDir);
+    if (folderThere) {
+        RemoveInstalledFile(report, installDir, resolvedDir, L"tallybook.exe");
+        RemoveInstalledFile(report, installDir, resolvedDir, L"index.html");
+    }
+    RemoveShortcuts(report, launcher);
+    Note(report, RemoveKeyNaming(PRODUCT_KEY, L"InstallPath", installDir), L"HKEY_CURRENT_USER\\Software\\Tallybook");
     // While anything is left, the uninstaller and its entry stay, so the user can try again.
     if (report->left) return;
-    if (removeUninstaller) {
-        FormatCutW(path, MAX_PATH, UNINSTALLER_FORMAT, installDir);
-        Note(report, RemoveFile(path), path);
-    }
+    if (removeUninstaller && folderThere) RemoveInstalledFile(report, installDir, resolvedDir, L"tallyuninstall.exe");
     Note(report, RemoveEmptyFolder(installDir, &report->folderKept), installDir);
-    if (report->left == 0) Note(report, RemoveKey(UNINSTALL_KEY), L"HKEY_CURRENT_USER\\...\\Uninstall\\Tallybook");
+    if (report->left == 0)
+        Note(report, RemoveKeyNaming(UNINSTALL_KEY, L"InstallLocation", installDir),
+             L"HKEY_CURRENT_USER\\...\\Uninstall\\Tallybook");
 }
 
 void FormatReport(const UninstallReport* report, wchar_t* text, int capacity)
 {
+    wchar_t linked[REPORT_CAPACITY + 128] = L"";
+    if (report->linked)
+        FormatCutW(linked, REPORT_CAPACITY + 128,
+                   L"\n\n以下项目是链接或另有硬链接，为保护它们指向的文件，未删除：\n%s", report->linkedList);
     if (report->left) {
         FormatCutW(text, capacity,
                    L"卸载未能全部完成，以下项目仍然存在：\n%s\n"
-                   L"请关闭正在运行的 青禾书苑 后，再次运行 tallyuninstall.exe。",
-                   report->leftList);
+                   L"请关闭正在运行的 青禾书苑 后，再次运行 tallyuninstall.exe。%s",
+                   report->leftList, linked);
     } else if (report->removed == 0) {
-        FormatCutW(text, capacity, L"没有找到 青禾书苑 的安装，无需卸载。");
+        FormatCutW(text, capacity, L"没有找到 青禾书苑 的安装，无需卸载。%s", linked);
     } else if (report->folderKept) {
-        FormatCutW(text, capacity, L"青禾书苑 已卸载。\n\n安装文件夹中还有您自己的文件，已保留该文件夹。");
+        FormatCutW(text, capacity, L"青禾书苑 已卸载。\n\n安装文件夹中还有您自己的文件，已保留该文件夹。%s", linked);
     } else {
-        FormatCutW(text, capacity, L"青禾书苑 已卸载。");
+        FormatCutW(text, capacity, L"青禾书苑 已卸载。%s", linked);
     }
 }

@@ -1,20 +1,24 @@
-// What the uninstaller removes: exactly what the setup program created.
+// What the uninstaller removes: exactly what the setup program created for
+// the install in installDir, and nothing that only shares its names.
 #pragma once
 #include <windows.h>
-
-enum ItemOutcome { ITEM_ABSENT, ITEM_REMOVED, ITEM_LEFT };
+#include "safe_removal.h"
 
 #define REPORT_CAPACITY 2048
 
 struct UninstallReport {
     int removed;            // items that existed and are gone
     int left;               // items that existed and could not be removed
+    int linked;             // links and multiply linked files, left alone
     BOOL folderKept;        // the install folder stays because it holds other files
-    wchar_t leftList[REPORT_CAPACITY];  // one line per item left
+    wchar_t leftList[REPORT_CAPACITY];    // one line per item left
+    wchar_t linkedList[REPORT_CAPACITY];  // one line per link left alone
 };
 
-// Removes the installed files, shortcuts, folders and registry keys. The
-// uninstaller's own file in installDir is removed only when removeUninstaller.
+// Removes the installed files, the shortcuts that point at installDir's
+// launcher, the folders and the registry keys that name installDir. The
+// uninstaller's own file is removed only when removeUninstaller.
+// installDir must not be a link (IsLinkedFolder).
 void UninstallEverything(const wchar_t* installDir, BOOL removeUninstaller, UninstallReport* report);
 // The message the user sees at the end.
 void FormatReport(const UninstallReport* report, wchar_t* text, int capacity);

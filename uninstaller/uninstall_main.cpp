@@ -1,6 +1,7 @@
-// tallyuninstall.exe: asks, removes what the setup program installed, and says
-// what happened. Run from the install folder it hands the work to a temporary
-// copy of itself, so that its own file can go too.
+// tallyuninstall.exe: removes the install at the place the setup program
+// installs to, and only when it is that install's own uninstaller. It asks,
+// hands the work to a temporary copy of itself (so that its own file can go
+// too), and says what happened. Anywhere else it removes nothing.
 #include "uninstall_items.h"
 #include "self_removal.h"
 #include "../setup/install_plan.h"
@@ -8,64 +9,79 @@
 #include "../common/dll_search.h"
 #include <objbase.h>
 #include <shellapi.h>
-#include <wchar.h>
 
 static const wchar_t CAPTION[] = L"青禾书苑";
 static const wchar_t QUESTION[] =
     L"确定要卸载 青禾书苑 吗？\n\n将删除程序文件、桌面与开始菜单快捷方式以及卸载信息。";
+static const wchar_t NOT_INSTALLED[] = L"没有在 %s 找到 青禾书苑 的安装，无需卸载。";
+static const wchar_t NOT_THE_INSTALL[] =
+    L"这个 tallyuninstall.exe 不是已安装的卸载程序，没有删除任何内容。\n\n"
+    L"青禾书苑 安装在：\n%s\n\n如需卸载，请运行该文件夹中的 tallyuninstall.exe。";
+static const wchar_t LINKED_INSTALL[] =
+    L"安装文件夹 %s 是一个链接，为保护它指向的文件，没有删除任何内容。";
+static const wchar_t FINISH_REFUSED[] =
+    L"没有删除任何内容：卸载只能由安装文件夹中的 tallyuninstall.exe 开始。";
 
-// The install folder: where this program runs when that is an install
-// folder, else where the setup program would have installed.
-static void ChooseInstallDir(const wchar_t* ownPath, wchar_t* installDir)
+static void Tell(const wchar_t* format, const wchar_t* path, UINT icon)
 {
-    ComputeInstallPaths();
-    lstrcpynW(installDir, InstallDir, MAX_PATH);
-    wchar_t ownDir[MAX_PATH], launcher[MAX_PATH];
-    lstrcpynW(ownDir, ownPath, MAX_PATH);
-    wchar_t* slash = wcsrchr(ownDir, L'\\');
-    if (!slash) return;
-    *slash = 0;
-    FormatCutW(launcher, MAX_PATH, APP_EXE_FORMAT, ownDir);
-    const wchar_t* folderName = wcsrchr(ownDir, L'\\');
-    DWORD attributes = GetFileAttributesW(launcher);
-    BOOL looksInstalled = folderName && !lstrcmpiW(folderName + 1, L"Tallybook")
-                       && attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-    if (!lstrcmpiW(ownDir, InstallDir) || looksInstalled) lstrcpynW(installDir, ownDir, MAX_PATH);
+    wchar_t text[1024];
+    FormatCutW(text, 1024, format, path);
+    MessageBoxW(0, text, CAPTION, MB_OK | icon);
 }
 
-static void UninstallAndReport(const wchar_t* installDir, BOOL removeUninstaller)
+static void UninstallAndReport(BOOL removeUninstaller)
 {
     UninstallReport report;
-    UninstallEverything(installDir, removeUninstaller, &report);
-    wchar_t text[REPORT_CAPACITY + 256];
+    UninstallEverything(InstallDir, removeUninstaller, &report);
+    wchar_t text[2 * REPORT_CAPACITY + 512];
     FormatReport(&report, text, sizeof text / sizeof text[0]);
-    MessageBoxW(0, text, CAPTION, MB_OK | (report.left ? MB_ICONWARNING : MB_ICONINFORMATION));
+    MessageBoxW(0, text, CAPTION, MB_OK | (report.left || report.linked ? MB_ICONWARNING : MB_ICONINFORMATION));
+}
+
+// The planned install's uninstaller, with links resolved; false when there is none.
+static BOOL InstalledUninstaller(wchar_t* resolved)
+{
+    wchar_t planned[MAX_PATH];
+    FormatCutW(planned, MAX_PATH, UNINSTALLER_FORMAT, InstallDir);
+    return ResolvePath(planned, resolved);
+}
+
+static void RunInstalled()
+{
+    wchar_t ownPath[MAX_PATH], resolvedOwn[MAX_PATH], resolvedPlanned[MAX_PATH];
+    DWORD n = GetModuleFileNameW(0, ownPath, MAX_PATH);
+    if (!InstalledUninstaller(resolvedPlanned)) { Tell(NOT_INSTALLED, InstallDir, MB_ICONINFORMATION); return; }
+    if (n == 0 || n >= MAX_PATH || !ResolvePath(ownPath, resolvedOwn) || lstrcmpiW(resolvedOwn, resolvedPlanned)) {
+        Tell(NOT_THE_INSTALL, InstallDir, MB_ICONINFORMATION);
+        return;
+    }
+    if (IsLinkedFolder(InstallDir)) { Tell(LINKED_INSTALL, InstallDir, MB_ICONWARNING); return; }
+    if (MessageBoxW(0, QUESTION, CAPTION, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) return;
+    // If the hand-off fails, do the work here; only this file then stays.
+    if (!HandOffToTemporaryCopy()) UninstallAndReport(FALSE);
+}
+
+static void RunTemporaryCopy(const wchar_t* handleText)
+{
+    wchar_t resolvedPlanned[MAX_PATH];
+    if (!InstalledUninstaller(resolvedPlanned) || !AcceptHandOff(handleText, resolvedPlanned)
+        || IsLinkedFolder(InstallDir)) {
+        MessageBoxW(0, FINISH_REFUSED, CAPTION, MB_OK | MB_ICONWARNING);
+        return;
+    }
+    UninstallAndReport(TRUE);
+    LeaveTemporaryFolder();
 }
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 {
     RestrictDllSearchToSystem();
     CoInitializeEx(0, COINIT_APARTMENTTHREADED);
+    ComputeInstallPaths();
     int argc = 0;
     wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-
-    if (argv && argc == 4 && !lstrcmpW(argv[1], L"--finish")) {
-        // The temporary copy: the installed uninstaller has asked and ended.
-        WaitForHandingProcess(argv[2]);
-        UninstallAndReport(argv[3], TRUE);
-    } else {
-        wchar_t ownPath[MAX_PATH], installDir[MAX_PATH], installed[MAX_PATH];
-        DWORD n = GetModuleFileNameW(0, ownPath, MAX_PATH);
-        ownPath[n < MAX_PATH ? n : MAX_PATH - 1] = 0;
-        ChooseInstallDir(ownPath, installDir);
-        if (MessageBoxW(0, QUESTION, CAPTION, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES) {
-            FormatCutW(installed, MAX_PATH, UNINSTALLER_FORMAT, installDir);
-            BOOL runningInstalledCopy = !lstrcmpiW(ownPath, installed);
-            // If the hand-off fails, do the work here; only this file then stays.
-            if (!runningInstalledCopy || !HandOffToTemporaryCopy(installDir))
-                UninstallAndReport(installDir, !runningInstalledCopy);
-        }
-    }
+    if (argv && argc >= 2 && !lstrcmpW(argv[1], L"--finish")) RunTemporaryCopy(argc == 3 ? argv[2] : L"");
+    else RunInstalled();
     if (argv) LocalFree(argv);
     CoUninitialize();
     return 0;

@@ -197,7 +197,7 @@ static void test_copy_without_page()
     RunLauncher(exe);
     wsprintfW(page, L"%s\\Tallybook\\index.html", deep);
     ok(SameAsPage(page), "exactly the %lu carried bytes written to %s", g_pageSize, u8(page));
-    wsprintfW(partial, L"%s.part", page);
+    wsprintfW(partial, L"%s.partial", page);
     ok(!FileExists(partial), "no side file left behind");
     char url[MAX_PATH * 3];
     PlainUrl(page, url);
@@ -217,40 +217,101 @@ static void test_copy_without_page()
     EndBed(&bed);
 }
 
+static bool WriteBytes(const wchar_t* path, const unsigned char* bytes, DWORD count)
+{
+    HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, 0, CREATE_ALWAYS, 0, 0);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    BOOL done = WriteFile(file, bytes, count, &written, 0);
+    CloseHandle(file);
+    return done && written == count;
+}
+
+// A page that shows nothing (empty, or cut off by a full disk) is written
+// again whole and opened; one with other content stays as it is.
 static void test_cut_page_is_rewritten()
 {
-    g_testContext = "interrupted write";
+    g_testContext = "empty and cut pages";
+    const DWORD lengths[] = { 0, 36864 < g_pageSize ? 36864 : g_pageSize / 2, g_pageSize - 1 };
+    for (DWORD length : lengths) {
+        for (int beside = 0; beside < 2; ++beside) {
+            Bed bed;
+            MakeBed(&bed, L"cut");
+            wchar_t dir[MAX_PATH], exe[MAX_PATH], productDir[MAX_PATH], page[MAX_PATH], edge[MAX_PATH];
+            wsprintfW(productDir, L"%s\\Tallybook", bed.local);
+            // Beside: the install folder's own launcher; else a copy elsewhere.
+            if (beside) lstrcpyW(dir, productDir); else wsprintfW(dir, L"%s\\elsewhere", bed.root);
+            PlaceLauncher(dir, L"tallybook.exe", exe);
+            SHCreateDirectoryExW(0, productDir, 0);
+            wsprintfW(page, L"%s\\index.html", productDir);
+            ok(WriteBytes(page, g_page, length), "a page of %lu bytes planted", length);
+            PlaceRecorder(bed.local, EDGE_TAIL, edge);
+            RunLauncher(exe);
+            ok(SameAsPage(page), "%s: a %lu-byte page is written whole again", beside ? "beside" : "local", length);
+            char url[MAX_PATH * 3];
+            PlainUrl(page, url);
+            CheckStarted(edge, url, "the whole page is opened");
+            wchar_t side[MAX_PATH];
+            wsprintfW(side, L"%s.partial", page);
+            ok(!FileExists(side), "no side file left behind");
+            EndBed(&bed);
+        }
+    }
+
+    // Other content is the user's or another version's: kept.
     Bed bed;
-    MakeBed(&bed, L"cut");
-    wchar_t dir[MAX_PATH], exe[MAX_PATH], productDir[MAX_PATH], page[MAX_PATH], partial[MAX_PATH], edge[MAX_PATH];
+    MakeBed(&bed, L"other");
+    wchar_t dir[MAX_PATH], exe[MAX_PATH], productDir[MAX_PATH], page[MAX_PATH], side[MAX_PATH], edge[MAX_PATH];
     wsprintfW(dir, L"%s\\elsewhere", bed.root);
     PlaceLauncher(dir, L"tallybook.exe", exe);
     wsprintfW(productDir, L"%s\\Tallybook", bed.local);
     SHCreateDirectoryExW(0, productDir, 0);
-    // What an earlier start that was killed mid-write leaves: a side file, no page.
     wsprintfW(page, L"%s\\index.html", productDir);
-    wsprintfW(partial, L"%s.part", page);
-    WriteTextFile(partial, "<!doctype html><html lang=\"zh-CN\"><head><ti");
+    WriteTextFile(page, "<!doctype html><title>mine</title>");
     PlaceRecorder(bed.local, EDGE_TAIL, edge);
     RunLauncher(exe);
-    ok(SameAsPage(page), "the whole page is written after a cut one");
-    ok(!FileExists(partial), "the cut side file is gone");
-    char url[MAX_PATH * 3];
-    PlainUrl(page, url);
-    CheckStarted(edge, url, "Edge under LocalAppData");
-
-    // A page folder that cannot take the page: nothing half-written stays.
+    DWORD size = 0;
+    unsigned char* bytes = ReadWholeFile(page, &size);
+    ok(bytes && size == 34, "a page with other content is kept (%lu bytes)", size);
+    if (bytes) HeapFree(GetProcessHeap(), 0, bytes);
     EndBed(&bed);
+
+    // Whatever sits at the side names (a stale side file, a folder) is not
+    // ours: it is neither followed nor removed, and the page still lands whole.
+    MakeBed(&bed, L"side");
+    wsprintfW(dir, L"%s\\elsewhere", bed.root);
+    PlaceLauncher(dir, L"tallybook.exe", exe);
+    wsprintfW(productDir, L"%s\\Tallybook", bed.local);
+    SHCreateDirectoryExW(0, productDir, 0);
+    wsprintfW(page, L"%s\\index.html", productDir);
+    wsprintfW(side, L"%s.partial", page);
+    WriteTextFile(side, "<!doctype html><html lang=\"zh-CN\"><head><ti");
+    wsprintfW(dir, L"%s.partial1", page);
+    CreateDirectoryW(dir, 0);
+    PlaceRecorder(bed.programFilesX86, EDGE_TAIL, edge);
+    RunLauncher(exe);
+    ok(SameAsPage(page), "the whole page is written beside what sits at the side names");
+    bytes = ReadWholeFile(side, &size);
+    ok(bytes && size == 43, "the stale side file is left as it was (%lu bytes)", size);
+    if (bytes) HeapFree(GetProcessHeap(), 0, bytes);
+    ok(DirExists(dir), "the folder at a side name stays");
+    EndBed(&bed);
+
+    // Every side name taken: nothing is written, and the browser is still asked.
     MakeBed(&bed, L"readonly");
     wsprintfW(dir, L"%s\\elsewhere", bed.root);
     PlaceLauncher(dir, L"tallybook.exe", exe);
     wsprintfW(productDir, L"%s\\Tallybook", bed.local);
     wsprintfW(page, L"%s\\index.html", productDir);
-    wsprintfW(partial, L"%s.part", page);
-    SHCreateDirectoryExW(0, partial, 0);  // the side name is taken by a folder
-    PlaceRecorder(bed.programFiles, EDGE_TAIL, edge);
+    const wchar_t* suffixes[] = { L"", L"1", L"2", L"3", L"4", L"5", L"6", L"7" };
+    for (const wchar_t* suffix : suffixes) {
+        wsprintfW(side, L"%s.partial%s", page, suffix);
+        SHCreateDirectoryExW(0, side, 0);
+    }
+    PlaceRecorder(bed.programFilesX86, EDGE_TAIL, edge);
     RunLauncher(exe);
     ok(!FileExists(page), "no page when it could not be written");
+    char url[MAX_PATH * 3];
     PlainUrl(page, url);
     CheckStarted(edge, url, "browser still asked for the page's place");
     EndBed(&bed);

@@ -23,6 +23,17 @@ static void test_directory_chain()
     DeleteTree(root);
 }
 
+// No "<path>.partial*" side file may stay after a write, whatever its outcome.
+static void CheckNoSideFiles(const wchar_t* path)
+{
+    wchar_t pattern[MAX_PATH];
+    wsprintfW(pattern, L"%s.partial*", path);
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(pattern, &found);
+    ok(search == INVALID_HANDLE_VALUE, "no side file left: %s", search == INVALID_HANDLE_VALUE ? "" : u8(found.cFileName));
+    if (search != INVALID_HANDLE_VALUE) FindClose(search);
+}
+
 static void test_write_whole_file()
 {
     g_testContext = "write whole file";
@@ -52,6 +63,56 @@ static void test_write_whole_file()
     HANDLE held = CreateFileW(path, GENERIC_READ, 0, 0, OPEN_EXISTING, 0, 0);
     ok(!WriteWholeFile(path, bytes, 10), "a file in use reports failure");
     CloseHandle(held);
+    CheckNoSideFiles(path);
+    DeleteTree(root);
+}
+
+// A write that fails part way (as on a full disk: here the second half of the
+// bytes can't be read) leaves the earlier complete file exactly as it was, or
+// no file when there was none, and no side file.
+static void test_write_failing_part_way()
+{
+    g_testContext = "write failing part way";
+    wchar_t root[MAX_PATH], path[MAX_PATH];
+    MakeTempDir(L"partway", root);
+    SYSTEM_INFO system;
+    GetSystemInfo(&system);
+    DWORD pageSize = system.dwPageSize;
+    unsigned char* bytes = (unsigned char*)VirtualAlloc(0, 2 * pageSize, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+    memset(bytes, 'x', 2 * pageSize);
+    DWORD old;
+    VirtualProtect(bytes + pageSize, pageSize, PAGE_NOACCESS, &old);
+
+    wsprintfW(path, L"%s\\tallybook.exe", root);
+    ok(!WriteWholeFile(path, bytes, 2 * pageSize), "a write failing part way reports failure");
+    ok(!FileExists(path), "no cut file where there was none");
+    CheckNoSideFiles(path);
+
+    const char earlier[] = "the earlier, complete launcher";
+    ok(WriteTextFile(path, earlier), "earlier file written to %s (error %lu)", u8(path), GetLastError());
+    ok(!WriteWholeFile(path, bytes, 2 * pageSize), "failing over an earlier file reports failure");
+    DWORD size = 0;
+    unsigned char* back = ReadWholeFile(path, &size);
+    ok(back && size == sizeof earlier - 1 && !memcmp(back, earlier, size), "the earlier file stays whole: %lu bytes", size);
+    if (back) HeapFree(GetProcessHeap(), 0, back);
+    CheckNoSideFiles(path);
+
+    // A stale side file from an interrupted run, or a folder there, is not
+    // ours: left as it is, and the write still lands.
+    wchar_t side[MAX_PATH];
+    wsprintfW(side, L"%s.partial", path);
+    WriteTextFile(side, "stale");
+    wchar_t sideFolder[MAX_PATH];
+    wsprintfW(sideFolder, L"%s.partial1", path);
+    CreateDirectoryW(sideFolder, 0);
+    ok(WriteWholeFile(path, bytes, pageSize), "a write beside taken side names succeeds");
+    back = ReadWholeFile(path, &size);
+    ok(back && size == pageSize && back[0] == 'x', "the new file is whole: %lu bytes", size);
+    if (back) HeapFree(GetProcessHeap(), 0, back);
+    back = ReadWholeFile(side, &size);
+    ok(back && size == 5, "the stale side file is untouched: %lu bytes", size);
+    if (back) HeapFree(GetProcessHeap(), 0, back);
+    VirtualFree(bytes, 0, MEM_RELEASE);
     DeleteTree(root);
 }
 
@@ -169,6 +230,7 @@ int wmain(int argc, wchar_t** argv)
     if (argc == 4 && !lstrcmpW(argv[1], L"deploy")) return deploy_child(argv[2], argv[3]);
     test_directory_chain();
     test_write_whole_file();
+    test_write_failing_part_way();
     test_deploy_uninstaller();
     test_shortcut();
     test_registry();

@@ -53,7 +53,8 @@ void MakeTempDir(const wchar_t* tag, wchar_t* out)
 void DeleteTree(const wchar_t* path)
 {
     DWORD attributes = GetFileAttributesW(path);
-    if (attributes == INVALID_FILE_ATTRIBUTES) return;
+    // A link is never followed: what it points at is not the test's to delete.
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return;
     if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         SetFileAttributesW(path, FILE_ATTRIBUTE_NORMAL);
         DeleteFileW(path);

@@ -3,9 +3,14 @@
 // and its message boxes are answered from outside, and what is left is checked.
 //   test_uninstall <tallyuninstall.exe>
 #include "../support/ok.h"
+#include "../support/install_traces.h"
+#include "../support/test_paths.h"
+#include "../support/unix_links.h"
+#include "../support/tree_snapshot.h"
 #include "../../setup/install_plan.h"
 #include "../../setup/install_worker.h"
 #include <shlobj.h>
+#include <shlwapi.h>
 
 static wchar_t g_uninstallerExe[MAX_PATH];
 
@@ -44,26 +49,6 @@ struct Install {
 
 static void PathIn(const wchar_t* dir, const wchar_t* name, wchar_t* out) { wsprintfW(out, L"%s\\%s", dir, name); }
 
-static void ShortcutPaths(wchar_t* desktop, wchar_t* startFolder, wchar_t* startLink)
-{
-    wchar_t* folder = 0;
-    SHGetKnownFolderPath(FOLDERID_Desktop, 0, 0, &folder);
-    wsprintfW(desktop, L"%s\\青禾书苑.lnk", folder);
-    CoTaskMemFree(folder);
-    SHGetKnownFolderPath(FOLDERID_Programs, 0, 0, &folder);
-    wsprintfW(startFolder, L"%s\\Tallybook", folder);
-    wsprintfW(startLink, L"%s\\Tallybook\\青禾书苑.lnk", folder);
-    CoTaskMemFree(folder);
-}
-
-static bool KeyExists(const wchar_t* subKey)
-{
-    HKEY key;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, subKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    RegCloseKey(key);
-    return true;
-}
-
 static void Prepare(Install* in, const wchar_t* tag)
 {
     MakeTempDir(tag, in->root);
@@ -85,7 +70,7 @@ static bool RunInstall(Install* in)
 static void CheckInstalled(Install* in, bool expected, const char* when)
 {
     wchar_t path[MAX_PATH], desktop[MAX_PATH], startFolder[MAX_PATH], startLink[MAX_PATH];
-    ShortcutPaths(desktop, startFolder, startLink);
+    InstalledShortcutPaths(desktop, startFolder, startLink);
     const wchar_t* names[] = { L"tallybook.exe", L"index.html", L"tallyuninstall.exe" };
     for (const wchar_t* name : names) {
         PathIn(in->dir, name, path);
@@ -94,8 +79,8 @@ static void CheckInstalled(Install* in, bool expected, const char* when)
     ok(FileExists(desktop) == expected, "%s: desktop shortcut", when);
     ok(FileExists(startLink) == expected, "%s: start-menu shortcut", when);
     ok(DirExists(startFolder) == expected, "%s: start-menu folder", when);
-    ok(KeyExists(PRODUCT_KEY) == expected, "%s: product key", when);
-    ok(KeyExists(UNINSTALL_KEY) == expected, "%s: uninstall key", when);
+    ok(RegistryKeyExists(TEST_PRODUCT_KEY) == expected, "%s: product key", when);
+    ok(RegistryKeyExists(TEST_UNINSTALL_KEY) == expected, "%s: uninstall key", when);
 }
 
 static HWND FindMessageBox(DWORD timeoutMs)
@@ -109,25 +94,57 @@ static HWND FindMessageBox(DWORD timeoutMs)
     return 0;
 }
 
-// Runs an uninstaller, answers its question, and returns the result box's text.
-static void RunUninstaller(const wchar_t* exe, bool answerYes, wchar_t* resultText, int capacity)
+enum Answer { ANSWER_YES, ANSWER_NO, NO_QUESTION };
+
+static void ReadBox(HWND box, wchar_t* text, int capacity)
+{
+    text[0] = 0;
+    SendMessageW(GetDlgItem(box, 0xFFFF), WM_GETTEXT, capacity, (LPARAM)text);
+}
+
+static void PressOk(HWND box)
+{
+    HWND button = GetDlgItem(box, IDOK);
+    SendMessageW(button ? button : GetDlgItem(box, IDCANCEL), BM_CLICK, 0, 0);
+}
+
+// The image of the process that shows a window.
+static void ImageOf(HWND wnd, wchar_t* image)
+{
+    image[0] = 0;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(wnd, &pid);
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+    DWORD size = MAX_PATH;
+    if (process) { QueryFullProcessImageNameW(process, 0, image, &size); CloseHandle(process); }
+}
+
+// Runs an uninstaller with a command line, answers its question (or expects
+// none), and returns the result box's text and the image that showed it.
+static void RunUninstallerWith(const wchar_t* exe, const wchar_t* args, Answer answer, wchar_t* resultText, int capacity,
+                               wchar_t* resultImage = 0)
 {
     resultText[0] = 0;
-    wchar_t command[MAX_PATH + 4];
-    wsprintfW(command, L"\"%s\"", exe);
+    wchar_t command[2 * MAX_PATH];
+    FormatChecked(command, 2 * MAX_PATH, L"\"%s\" %s", exe, args);
     STARTUPINFOW si = { sizeof si };
     PROCESS_INFORMATION pi = {};
-    if (!CreateProcessW(0, command, 0, 0, FALSE, 0, 0, 0, &si, &pi)) { ok(false, "start %s", u8(exe)); return; }
-    HWND question = FindMessageBox(15000);
-    ok(question != 0, "the question is asked");
-    if (question) {
-        wchar_t text[512] = L"";
-        SendMessageW(GetDlgItem(question, 0xFFFF), WM_GETTEXT, 512, (LPARAM)text);
-        ok(wcsstr(text, L"卸载") != 0, "question text %s", u8(text));
-        ok(GetDlgItem(question, IDYES) && GetDlgItem(question, IDNO), "Yes and No buttons");
-        SendMessageW(GetDlgItem(question, answerYes ? IDYES : IDNO), BM_CLICK, 0, 0);
+    // Inheriting, so that a handle named on the command line is really there.
+    if (!CreateProcessW(0, command, 0, 0, TRUE, 0, 0, 0, &si, &pi)) { ok(false, "start %s", u8(exe)); return; }
+    HWND question = 0;
+    if (answer != NO_QUESTION) {
+        question = FindMessageBox(15000);
+        ok(question != 0, "the question is asked");
+        if (question) {
+            wchar_t text[512];
+            ReadBox(question, text, 512);
+            ok(!lstrcmpW(text, L"确定要卸载 青禾书苑 吗？\n\n将删除程序文件、桌面与开始菜单快捷方式以及卸载信息。"),
+               "question text %s", u8(text));
+            ok(GetDlgItem(question, IDYES) && GetDlgItem(question, IDNO), "Yes and No buttons");
+            SendMessageW(GetDlgItem(question, answer == ANSWER_YES ? IDYES : IDNO), BM_CLICK, 0, 0);
+        }
     }
-    if (answerYes) {
+    if (answer != ANSWER_NO) {
         // The result comes from the uninstaller or from its temporary copy.
         HWND result = 0;
         DWORD start = GetTickCount();
@@ -137,33 +154,80 @@ static void RunUninstaller(const wchar_t* exe, bool answerYes, wchar_t* resultTe
         }
         ok(result != 0, "the result is shown");
         if (result) {
-            SendMessageW(GetDlgItem(result, 0xFFFF), WM_GETTEXT, capacity, (LPARAM)resultText);
-            HWND button = GetDlgItem(result, IDOK);
-            SendMessageW(button ? button : GetDlgItem(result, IDCANCEL), BM_CLICK, 0, 0);
+            ReadBox(result, resultText, capacity);
+            if (resultImage) ImageOf(result, resultImage);
+            ok(!GetDlgItem(result, IDNO), "the result box asks nothing: %s", u8(resultText));
+            PressOk(result);
         }
     }
     DWORD code = 99;
-    ok(WaitForSingleObject(pi.hProcess, 15000) == WAIT_OBJECT_0, "uninstaller ended");
+    bool ended = WaitForSingleObject(pi.hProcess, 15000) == WAIT_OBJECT_0;
     GetExitCodeProcess(pi.hProcess, &code);
-    ok(code == 0, "uninstaller exit code %lu", code);
+    ok(ended && code == 0, "uninstaller ended with exit code %lu", code);
+    if (!ended) TerminateProcess(pi.hProcess, 99);
     CloseHandle(pi.hProcess);
     CloseHandle(pi.hThread);
     Sleep(1000);  // the temporary copy ends after its box is dismissed
+    // A box nobody answered would keep a process (and Wine) alive after the test.
+    for (HWND box; (box = FindMessageBox(0)) != 0;) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(box, &pid);
+        HANDLE stuck = OpenProcess(PROCESS_TERMINATE, FALSE, pid);
+        ok(false, "a box was left open: killing process %lu", pid);
+        if (stuck) { TerminateProcess(stuck, 99); CloseHandle(stuck); }
+        Sleep(200);
+    }
 }
 
-static int CountTemporaryCopies()
+static void RunUninstaller(const wchar_t* exe, bool answerYes, wchar_t* resultText, int capacity, wchar_t* resultImage = 0)
+{
+    RunUninstallerWith(exe, L"", answerYes ? ANSWER_YES : ANSWER_NO, resultText, capacity, resultImage);
+}
+
+// Files a temporary copy left: parked copies in the temporary folder, or
+// anything inside one of the private folders. An empty private folder may
+// stay when the copy ends (the system still holds the copy's image when the
+// folder's handle closes); the next hand-off removes it.
+static int CountTemporaryCopies(int* folders = 0)
 {
     wchar_t temp[MAX_PATH], pattern[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
-    wsprintfW(pattern, L"%stallyuninstall-*.exe", temp);
+    FormatChecked(pattern, MAX_PATH, L"%stallyuninstall-*", temp);
     WIN32_FIND_DATAW found;
     HANDLE search = FindFirstFileW(pattern, &found);
     int count = 0;
+    if (folders) *folders = 0;
     if (search != INVALID_HANDLE_VALUE) {
-        do ++count; while (FindNextFileW(search, &found));
+        do {
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) { ++count; continue; }
+            if (folders) ++*folders;
+            wchar_t inner[MAX_PATH];
+            FormatChecked(inner, MAX_PATH, L"%s%s\\*", temp, found.cFileName);
+            WIN32_FIND_DATAW child;
+            HANDLE children = FindFirstFileW(inner, &child);
+            if (children == INVALID_HANDLE_VALUE) continue;
+            do {
+                if (lstrcmpW(child.cFileName, L".") && lstrcmpW(child.cFileName, L"..")) ++count;
+            } while (FindNextFileW(children, &child));
+            FindClose(children);
+        } while (FindNextFileW(search, &found));
         FindClose(search);
     }
     return count;
+}
+
+// The copy that did the work ran from a folder of its own with a name nobody
+// could have guessed: %TEMP%\tallyuninstall-<16 hex digits>\tallyuninstall.exe.
+static void CheckPrivateCopy(const wchar_t* image)
+{
+    wchar_t temp[MAX_PATH], prefix[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    FormatChecked(prefix, MAX_PATH, L"%stallyuninstall-", temp);
+    int n = lstrlenW(prefix);
+    bool shaped = !StrCmpNIW(image, prefix, n) && lstrlenW(image) == n + 16 + 19
+               && !lstrcmpiW(image + n + 16, L"\\tallyuninstall.exe");
+    for (int i = 0; shaped && i < 16; ++i) shaped = iswxdigit(image[n + i]) != 0;
+    ok(shaped, "the result came from a private copy: %s", u8(image));
 }
 
 static void test_full_cycle()
@@ -178,17 +242,22 @@ static void test_full_cycle()
     WriteTextFile(foreign, "the user's own file");
 
     PathIn(in.dir, L"tallyuninstall.exe", installed);
-    RunUninstaller(installed, true, text, 2048);
-    ok(wcsstr(text, L"已卸载") != 0, "result: %s", u8(text));
-    ok(wcsstr(text, L"保留") != 0, "result mentions the kept folder: %s", u8(text));
+    wchar_t image[MAX_PATH];
+    RunUninstaller(installed, true, text, 2048, image);
+    ok(!lstrcmpW(text, L"青禾书苑 已卸载。\n\n安装文件夹中还有您自己的文件，已保留该文件夹。"), "result: %s", u8(text));
+    CheckPrivateCopy(image);
     CheckInstalled(&in, false, "after uninstall");
     ok(FileExists(foreign), "the user's own file survives");
     ok(DirExists(in.dir), "the folder holding it survives");
-    ok(CountTemporaryCopies() == 0, "no temporary copy left behind (%d)", CountTemporaryCopies());
+    int folders = 0;
+    ok(CountTemporaryCopies(&folders) == 0, "no temporary copy left behind (%d)", CountTemporaryCopies());
+    ok(folders <= 1, "at most the last private folder stays, empty (%d)", folders);
 
-    // A second uninstall finds nothing to do, and says so.
-    RunUninstaller(g_uninstallerExe, true, text, 2048);
-    ok(wcsstr(text, L"无需卸载") != 0, "second uninstall: %s", u8(text));
+    // A second uninstall finds nothing to do, says so, and asks nothing.
+    RunUninstallerWith(g_uninstallerExe, L"", NO_QUESTION, text, 2048);
+    wchar_t expected[512];
+    FormatChecked(expected, 512, L"没有在 %s 找到 青禾书苑 的安装，无需卸载。", in.dir);
+    ok(!lstrcmpW(text, expected), "second uninstall\n  got      %s\n  expected %s", u8(text), u8(expected));
 
     // Installing again works, and uninstalling a clean install removes its folder too.
     DeleteFileW(foreign);
@@ -232,7 +301,7 @@ static void test_locked_launcher()
     ok(wcsstr(text, launcher) != 0, "result names what is left: %s", u8(text));
     ok(FileExists(launcher), "the locked launcher stays");
     ok(!FileExists(page), "the page is removed");
-    ok(FileExists(installed) && KeyExists(UNINSTALL_KEY), "the uninstaller and its entry stay for another try");
+    ok(FileExists(installed) && RegistryKeyExists(TEST_UNINSTALL_KEY), "the uninstaller and its entry stay for another try");
     ok(CountTemporaryCopies() == 0, "no temporary copy left behind");
     CloseHandle(held);
 
@@ -240,6 +309,268 @@ static void test_locked_launcher()
     RunUninstaller(installed, true, text, 2048);
     ok(wcsstr(text, L"已卸载") != 0, "retry result: %s", u8(text));
     CheckInstalled(&in, false, "after the retry");
+    DeleteTree(in.root);
+}
+
+// The user's own files, somewhere outside the install, and their snapshot.
+struct UserFiles {
+    wchar_t dir[MAX_PATH];
+    wchar_t thesis[MAX_PATH];
+    char before[SNAPSHOT_CAPACITY];
+};
+
+static void MakeUserFiles(Install* in, UserFiles* user)
+{
+    JoinPath(in->root, L"My Documents", user->dir);
+    CreateDirectoryW(user->dir, 0);
+    JoinPath(user->dir, L"thesis.txt", user->thesis);
+    WriteTextFile(user->thesis, "第一章 数论初步：素数有无穷多个。");
+    wchar_t other[MAX_PATH];
+    JoinPath(user->dir, L"index.html", other);
+    WriteTextFile(other, "<p>my own page</p>");
+    JoinPath(user->dir, L"tallybook.exe", other);
+    WriteTextFile(other, "not a program");
+    SnapshotTree(user->dir, user->before);
+}
+
+static void CheckUserFiles(UserFiles* user, const char* when)
+{
+    static char after[SNAPSHOT_CAPACITY];
+    SnapshotTree(user->dir, after);
+    ok(!strcmp(user->before, after), "%s: the user's files are unchanged\n  before:\n%s  after:\n%s", when, user->before, after);
+}
+
+// The temporary copy's old, predictable names (%TEMP%\tallyuninstall-<pid>.exe,
+// Wine's process ids go in steps of 4) taken by hard links and symbolic links
+// to a user's file, then by folders: the uninstall must neither write through
+// them nor trip over them.
+static void test_planted_temporary_names()
+{
+    g_testContext = "planted temporary names";
+    Install in;
+    Prepare(&in, L"planted");
+    ok(RunInstall(&in), "install succeeded");
+    UserFiles user;
+    MakeUserFiles(&in, &user);
+    wchar_t temp[MAX_PATH], planted[MAX_PATH], installed[MAX_PATH], text[2048];
+    GetTempPathW(MAX_PATH, temp);
+    int links = 0;
+    for (int pid = 4; pid <= 2048; pid += 4) {
+        wchar_t name[64];
+        wsprintfW(name, L"tallyuninstall-%d.exe", pid);
+        FormatChecked(planted, MAX_PATH, L"%s%s", temp, name);
+        if (pid > 4) links += CreateHardLinkW(planted, user.thesis, 0) ? 1 : 0;
+    }
+    ok(links == 511, "hard links planted: %d of 511", links);
+    FormatChecked(planted, MAX_PATH, L"%stallyuninstall-%d.exe", temp, 4);
+    MakeSymbolicLink(user.thesis, planted);
+    SnapshotTree(user.dir, user.before);  // the link count of thesis.txt is not its content
+    PathIn(in.dir, L"tallyuninstall.exe", installed);
+    RunUninstaller(installed, true, text, 2048);
+    ok(!lstrcmpW(text, L"青禾书苑 已卸载。"), "result with links planted: %s", u8(text));
+    CheckInstalled(&in, false, "after uninstall with links planted");
+    CheckUserFiles(&user, "links planted");
+    for (int pid = 8; pid <= 2048; pid += 4) {
+        FormatChecked(planted, MAX_PATH, L"%stallyuninstall-%d.exe", temp, pid);
+        DeleteFileW(planted);
+    }
+    FormatChecked(planted, MAX_PATH, L"%stallyuninstall-%d.exe", temp, 4);
+    RemoveSymbolicLink(planted);
+
+    // Folders at the same names.
+    ok(RunInstall(&in), "install again");
+    for (int pid = 4; pid <= 2048; pid += 4) {
+        FormatChecked(planted, MAX_PATH, L"%stallyuninstall-%d.exe", temp, pid);
+        CreateDirectoryW(planted, 0);
+    }
+    RunUninstaller(installed, true, text, 2048);
+    ok(!lstrcmpW(text, L"青禾书苑 已卸载。"), "result with folders planted: %s", u8(text));
+    CheckInstalled(&in, false, "after uninstall with folders planted");
+    ok(!DirExists(in.dir), "the install folder went with its uninstaller");
+    for (int pid = 4; pid <= 2048; pid += 4) {
+        FormatChecked(planted, MAX_PATH, L"%stallyuninstall-%d.exe", temp, pid);
+        RemoveDirectoryW(planted);
+    }
+    CheckUserFiles(&user, "folders planted");
+    DeleteTree(in.root);
+}
+
+// A backup copy of the install folder is not the install: its uninstaller
+// says where the install is and removes nothing, neither the backup nor the install.
+static void test_backup_copy()
+{
+    g_testContext = "backup copy";
+    Install in;
+    Prepare(&in, L"backup");
+    ok(RunInstall(&in), "install succeeded");
+    wchar_t backup[MAX_PATH], text[2048], expected[1024];
+    FormatChecked(backup, MAX_PATH, L"%s\\备份 2026\\Tallybook", in.root);
+    SHCreateDirectoryExW(0, backup, 0);
+    const wchar_t* names[] = { L"tallybook.exe", L"index.html", L"tallyuninstall.exe" };
+    for (const wchar_t* name : names) {
+        wchar_t from[MAX_PATH], to[MAX_PATH];
+        PathIn(in.dir, name, from);
+        PathIn(backup, name, to);
+        CopyFileW(from, to, FALSE);
+    }
+    char backupBefore[SNAPSHOT_CAPACITY], installBefore[SNAPSHOT_CAPACITY];
+    static char after[SNAPSHOT_CAPACITY];
+    SnapshotTree(backup, backupBefore);
+    SnapshotTree(in.dir, installBefore);
+    wchar_t backupUninstaller[MAX_PATH];
+    PathIn(backup, L"tallyuninstall.exe", backupUninstaller);
+    RunUninstallerWith(backupUninstaller, L"", NO_QUESTION, text, 2048);
+    FormatChecked(expected, 1024,
+                  L"这个 tallyuninstall.exe 不是已安装的卸载程序，没有删除任何内容。\n\n"
+                  L"青禾书苑 安装在：\n%s\n\n如需卸载，请运行该文件夹中的 tallyuninstall.exe。", in.dir);
+    ok(!lstrcmpW(text, expected), "backup's uninstaller\n  got      %s\n  expected %s", u8(text), u8(expected));
+    SnapshotTree(backup, after);
+    ok(!strcmp(after, backupBefore), "the backup is intact:\n%s", after);
+    SnapshotTree(in.dir, after);
+    ok(!strcmp(after, installBefore), "the install is intact:\n%s", after);
+    CheckInstalled(&in, true, "after the backup's uninstaller");
+    RemoveInstallTraces();
+    DeleteTree(in.root);
+}
+
+// The finishing step, started by hand with any arguments, deletes nothing.
+static void test_finish_by_hand()
+{
+    g_testContext = "--finish by hand";
+    Install in;
+    Prepare(&in, L"finish");
+    ok(RunInstall(&in), "install succeeded");
+    UserFiles user;
+    MakeUserFiles(&in, &user);
+    char installBefore[SNAPSHOT_CAPACITY];
+    static char after[SNAPSHOT_CAPACITY];
+    SnapshotTree(in.dir, installBefore);
+    wchar_t installed[MAX_PATH], args[MAX_PATH + 32], text[2048];
+    PathIn(in.dir, L"tallyuninstall.exe", installed);
+    // A real handle this time: of the test itself, which is the parent but not the uninstaller.
+    HANDLE self = 0;
+    DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &self,
+                    SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, TRUE, 0);
+    wchar_t selfArgs[64];
+    wsprintfW(selfArgs, L"--finish %Iu", (ULONG_PTR)self);
+    FormatChecked(args, MAX_PATH + 32, L"--finish 0 \"%s\"", user.dir);
+    const wchar_t* tries[] = { args, L"--finish 0", L"--finish 1234", L"--finish", selfArgs };
+    const wchar_t* exes[] = { installed, g_uninstallerExe };
+    for (const wchar_t* exe : exes) {
+        for (const wchar_t* tried : tries) {
+            RunUninstallerWith(exe, tried, NO_QUESTION, text, 2048);
+            ok(!lstrcmpW(text, L"没有删除任何内容：卸载只能由安装文件夹中的 tallyuninstall.exe 开始。"),
+               "%s %s: %s", u8(exe), u8(tried), u8(text));
+        }
+    }
+    CloseHandle(self);
+    CheckUserFiles(&user, "after --finish by hand");
+    SnapshotTree(in.dir, after);
+    ok(!strcmp(after, installBefore), "the install is intact:\n%s", after);
+    CheckInstalled(&in, true, "after --finish by hand");
+    RunUninstaller(installed, true, text, 2048);  // clean up
+    DeleteTree(in.root);
+}
+
+// The install folder replaced by a link to another folder: nothing there is
+// removed, though it holds files with the product's names.
+static void test_linked_install_folder()
+{
+    g_testContext = "linked install folder";
+    Install in;
+    Prepare(&in, L"linkdir");
+    ok(RunInstall(&in), "install succeeded");
+    wchar_t other[MAX_PATH], text[2048], expected[1024], installed[MAX_PATH];
+    JoinPath(in.root, L"other", other);
+    ok(MoveFileW(in.dir, other), "install folder moved to %s", u8(other));
+    if (!MakeSymbolicLink(other, in.dir)) { DeleteTree(in.root); return; }
+    char before[SNAPSHOT_CAPACITY];
+    static char after[SNAPSHOT_CAPACITY];
+    SnapshotTree(other, before);
+    PathIn(in.dir, L"tallyuninstall.exe", installed);
+    RunUninstallerWith(installed, L"", NO_QUESTION, text, 2048);
+    FormatChecked(expected, 1024, L"安装文件夹 %s 是一个链接，为保护它指向的文件，没有删除任何内容。", in.dir);
+    ok(!lstrcmpW(text, expected), "linked folder\n  got      %s\n  expected %s", u8(text), u8(expected));
+    SnapshotTree(other, after);
+    ok(!strcmp(after, before), "the linked folder is intact:\n%s", after);
+    ok(RegistryKeyExists(TEST_UNINSTALL_KEY), "the uninstall entry stays");
+    RemoveInstallTraces();
+    RemoveSymbolicLink(in.dir);
+    DeleteTree(in.root);
+}
+
+// Files in the install folder that are links, or another name of a user's
+// file: left alone and reported, and the rest is removed.
+static void test_linked_files()
+{
+    g_testContext = "linked files";
+    Install in;
+    Prepare(&in, L"linkfiles");
+    ok(RunInstall(&in), "install succeeded");
+    UserFiles user;
+    MakeUserFiles(&in, &user);
+    wchar_t page[MAX_PATH], launcher[MAX_PATH], installed[MAX_PATH], text[2048];
+    PathIn(in.dir, L"index.html", page);
+    PathIn(in.dir, L"tallybook.exe", launcher);
+    PathIn(in.dir, L"tallyuninstall.exe", installed);
+    wchar_t userPage[MAX_PATH], userProgram[MAX_PATH];
+    JoinPath(user.dir, L"index.html", userPage);
+    JoinPath(user.dir, L"tallybook.exe", userProgram);
+    DeleteFileW(page);
+    MakeSymbolicLink(userPage, page);
+    DeleteFileW(launcher);
+    ok(CreateHardLinkW(launcher, userProgram, 0), "hard link at %s", u8(launcher));
+    SnapshotTree(user.dir, user.before);
+    RunUninstaller(installed, true, text, 2048);
+    ok(wcsstr(text, L"青禾书苑 已卸载。") == text, "result: %s", u8(text));
+    ok(wcsstr(text, L"链接") && wcsstr(text, page) && wcsstr(text, launcher), "both links reported: %s", u8(text));
+    CheckUserFiles(&user, "links in the install folder");
+    ok(GetFileAttributesW(page) != INVALID_FILE_ATTRIBUTES && FileExists(launcher), "the links themselves stay");
+    ok(!FileExists(installed), "the uninstaller is removed");
+    wchar_t desktop[MAX_PATH], startFolder[MAX_PATH], startLink[MAX_PATH];
+    InstalledShortcutPaths(desktop, startFolder, startLink);
+    ok(!FileExists(desktop) && !FileExists(startLink), "the shortcuts are removed");
+    ok(!RegistryKeyExists(TEST_PRODUCT_KEY) && !RegistryKeyExists(TEST_UNINSTALL_KEY), "the registry keys are removed");
+    RemoveSymbolicLink(page);
+    DeleteTree(in.root);
+}
+
+// A shortcut or key of the product's name that names another install stays.
+static void test_foreign_shortcut_and_keys()
+{
+    g_testContext = "another install's entries";
+    Install in;
+    Prepare(&in, L"foreign");
+    ok(RunInstall(&in), "install succeeded");
+    wchar_t desktop[MAX_PATH], startFolder[MAX_PATH], startLink[MAX_PATH], installed[MAX_PATH], text[2048];
+    InstalledShortcutPaths(desktop, startFolder, startLink);
+    // The desktop shortcut is replaced by one to a program elsewhere.
+    IShellLinkW* link = 0;
+    CoCreateInstance(CLSID_ShellLink, 0, CLSCTX_INPROC_SERVER, IID_IShellLinkW, (void**)&link);
+    IPersistFile* persist = 0;
+    if (link && SUCCEEDED(link->QueryInterface(IID_IPersistFile, (void**)&persist))) {
+        link->SetPath(L"D:\\Portable\\Tallybook\\tallybook.exe");
+        persist->Save(desktop, TRUE);
+        persist->Release();
+    }
+    if (link) link->Release();
+    HKEY key;
+    RegOpenKeyExW(HKEY_CURRENT_USER, TEST_PRODUCT_KEY, 0, KEY_SET_VALUE, &key);
+    RegSetValueExW(key, L"InstallPath", 0, REG_SZ, (const BYTE*)L"D:\\Portable\\Tallybook", sizeof L"D:\\Portable\\Tallybook");
+    RegCloseKey(key);
+    DWORD before = 0;
+    unsigned char* shortcut = ReadWholeFile(desktop, &before);
+    PathIn(in.dir, L"tallyuninstall.exe", installed);
+    RunUninstaller(installed, true, text, 2048);
+    ok(!lstrcmpW(text, L"青禾书苑 已卸载。"), "result: %s", u8(text));
+    DWORD after = 0;
+    unsigned char* still = ReadWholeFile(desktop, &after);
+    ok(still && after == before && !memcmp(still, shortcut, after), "the other install's shortcut stays as it was");
+    ok(RegistryKeyExists(TEST_PRODUCT_KEY), "the product key naming another folder stays");
+    ok(!FileExists(startLink) && !RegistryKeyExists(TEST_UNINSTALL_KEY), "this install's own entries go");
+    if (shortcut) HeapFree(GetProcessHeap(), 0, shortcut);
+    if (still) HeapFree(GetProcessHeap(), 0, still);
+    RemoveInstallTraces();
     DeleteTree(in.root);
 }
 
@@ -252,5 +583,11 @@ int wmain(int argc, wchar_t** argv)
     test_full_cycle();
     test_answer_no();
     test_locked_launcher();
+    test_planted_temporary_names();
+    test_backup_copy();
+    test_finish_by_hand();
+    test_linked_install_folder();
+    test_linked_files();
+    test_foreign_shortcut_and_keys();
     return test_summary("uninstaller");
 }

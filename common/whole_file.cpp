@@ -1,0 +1,63 @@
+// Side files: "<target>.partial", or the first free "<target>.partialN".
+// Nothing found at those names is opened, followed or deleted: a side file is
+// created with CREATE_NEW on the name itself, so a link there makes it move on.
+#include "whole_file.h"
+#include "bounded_format.h"
+
+static const wchar_t* const SIDE_SUFFIXES[] = {
+    L".partial", L".partial1", L".partial2", L".partial3", L".partial4", L".partial5", L".partial6", L".partial7", 0,
+};
+
+// A new side file for path, open for writing; its name in side.
+static HANDLE CreateSideFile(const wchar_t* path, wchar_t* side)
+{
+    for (int i = 0; SIDE_SUFFIXES[i]; ++i) {
+        const wchar_t* suffix = SIDE_SUFFIXES[i];
+        if (FormatCutW(side, MAX_PATH, L"%s%s", path, suffix) != lstrlenW(path) + lstrlenW(suffix)) break;
+        HANDLE file = CreateFileW(side, GENERIC_WRITE, 0, 0, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, 0);
+        if (file != INVALID_HANDLE_VALUE) return file;
+        // Taken by a file, a link or a folder (which answers "access denied"): the next name.
+        DWORD error = GetLastError();
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS && error != ERROR_ACCESS_DENIED) break;
+    }
+    return INVALID_HANDLE_VALUE;
+}
+
+static BOOL Commit(HANDLE file, const wchar_t* side, const wchar_t* path, BOOL whole, BOOL replace)
+{
+    whole = CloseHandle(file) && whole;
+    DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
+    if (whole && MoveFileExW(side, path, flags)) return TRUE;
+    DeleteFileW(side);  // ours: it did not exist before we created it
+    return FALSE;
+}
+
+BOOL WriteFileWhole(const wchar_t* path, const unsigned char* bytes, unsigned int count, BOOL replace)
+{
+    wchar_t side[MAX_PATH];
+    HANDLE file = CreateSideFile(path, side);
+    if (file == INVALID_HANDLE_VALUE) return FALSE;
+    DWORD written = 0;
+    BOOL whole = WriteFile(file, bytes, count, &written, 0) && written == count;
+    return Commit(file, side, path, whole, replace);
+}
+
+BOOL CopyFileWhole(const wchar_t* source, const wchar_t* path)
+{
+    HANDLE from = CreateFileW(source, GENERIC_READ, FILE_SHARE_READ, 0, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, 0);
+    if (from == INVALID_HANDLE_VALUE) return FALSE;
+    wchar_t side[MAX_PATH];
+    HANDLE to = CreateSideFile(path, side);
+    if (to == INVALID_HANDLE_VALUE) { CloseHandle(from); return FALSE; }
+    static unsigned char chunk[16384];
+    BOOL whole = TRUE;
+    for (;;) {
+        DWORD got = 0, written = 0;
+        if (!ReadFile(from, chunk, sizeof chunk, &got, 0)) { whole = FALSE; break; }
+        if (got == 0) break;
+        if (!WriteFile(to, chunk, got, &written, 0) || written != got) { whole = FALSE; break; }
+    }
+    CloseHandle(from);
+    return Commit(to, side, path, whole, TRUE);
+}

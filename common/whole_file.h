@@ -1,0 +1,12 @@
+// Files written whole or not at all. The bytes go to a side file beside the
+// target, created fresh (never through a link or over a file that is there),
+// and the side file takes the target's name only once it is complete. A
+// failed or short write, a full disk, leaves the earlier target as it was and
+// no side file behind.
+#pragma once
+#include <windows.h>
+
+// replace: whether an existing target is replaced (else the write fails).
+BOOL WriteFileWhole(const wchar_t* path, const unsigned char* bytes, unsigned int count, BOOL replace);
+// Copies source over path in the same way.
+BOOL CopyFileWhole(const wchar_t* source, const wchar_t* path);
