@@ -121,6 +121,19 @@ class Signing(unittest.TestCase):
             self.assertEqual(h["checksum"], A.pe_checksum(data),
                              f"{name}: CheckSum 0x{h['checksum']:08x}, computed 0x{A.pe_checksum(data):08x}")
 
+    def test_signing_adds_only_the_signature(self):
+        # Without its signature a signed program is the unsigned build's, byte for byte
+        # (the setup differs more: it embeds the signed launcher).
+        for name in ("tallybook.exe", "tallyuninstall.exe"):
+            unsigned = os.path.join(SOURCE, "dist", name)
+            if not os.path.exists(unsigned):
+                self.skipTest("no unsigned dist/ beside the tree")
+            stripped = os.path.join(self.keys, "stripped-" + name)
+            result = run(["osslsigncode", "remove-signature", "-in", os.path.join(DIST, name), "-out", stripped])
+            self.assertEqual(result.returncode, 0, result.stdout + result.stderr)
+            told = A.explain_difference(name, stripped, unsigned)
+            self.assertIsNone(told, f"signed {name} without its signature is not dist/{name}: {told}")
+
     def test_setup_and_zip_carry_the_signed_files(self):
         launcher = A.read(os.path.join(DIST, "tallybook.exe"))
         setup = A.read(os.path.join(DIST, "tallyinstall.exe"))
