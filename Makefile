@@ -1,6 +1,16 @@
 # The project's commands. Thin: the work is in scripts/ and CMake.
 BUILD ?= build
 CMAKE_FLAGS ?= -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release
+DIST ?= dist
+# Optional Authenticode signing: make dist SIGN_PKCS12=key.p12 SIGN_PASSWORD_FILE=pass.txt [SIGN_TIMESTAMP_URL=url]
+SIGN_PKCS12 ?=
+SIGN_PASSWORD_FILE ?=
+SIGN_TIMESTAMP_URL ?=
+override SIGN_PKCS12 := $(abspath $(SIGN_PKCS12))
+override SIGN_PASSWORD_FILE := $(abspath $(SIGN_PASSWORD_FILE))
+export SIGN_PKCS12 SIGN_PASSWORD_FILE SIGN_TIMESTAMP_URL
+# Always given, so a build folder once configured for signing goes back to unsigned.
+SIGN_FLAGS = "-DSIGN_PKCS12=$(SIGN_PKCS12)" "-DSIGN_PASSWORD_FILE=$(SIGN_PASSWORD_FILE)" "-DSIGN_TIMESTAMP_URL=$(SIGN_TIMESTAMP_URL)"
 
 .PHONY: run test dist build bootstrap bench screenshots audit test-windows test-page clean
 
@@ -11,10 +21,11 @@ test: bootstrap dist
 	$(MAKE) --no-print-directory test-windows test-page
 
 dist: build
-	scripts/make-dist.sh $(BUILD)
+	@scripts/make-dist.sh $(BUILD) $(DIST)
 
 build:
-	cmake -S . -B $(BUILD) $(CMAKE_FLAGS) >/dev/null
+	@scripts/sign.sh check
+	cmake -S . -B $(BUILD) $(CMAKE_FLAGS) $(SIGN_FLAGS) >/dev/null
 	cmake --build $(BUILD) -j2
 
 bootstrap:

@@ -21,6 +21,15 @@ figure "tallyinstall.exe beyond its two payloads" "$((setup - launcher - page))"
 figure "tallyuninstall.exe size" "$(size "$build/bin/tallyuninstall.exe")" bytes 1
 figure "tallybook-2.0.zip size" "$(size "$build/bin/tallybook-2.0.zip")" bytes 1
 figure "index.html size" "$page" bytes 1
+# The icon group each program carries: its RT_ICON images and the RT_GROUP_ICON directory.
+icon_bytes() {
+  wrestool -l "$1" | awk '/--type=(3|14) / { sub(/.*size=/, ""); sub(/\].*/, ""); total += $0 } END { print total + 0 }'
+}
+if command -v wrestool >/dev/null; then
+  for program in tallybook tallyinstall tallyuninstall; do
+    figure "$program.exe icon group (7 PNG images and directory)" "$(icon_bytes "$build/bin/$program.exe")" bytes 1
+  done
+fi
 
 echo "bench: Windows programs under Wine ($runs runs each)..." >&2
 scripts/wine-run.sh "$build/bench/bench_windows.exe" "$PWD/$build/bench/bench_empty.exe" \

@@ -1,6 +1,7 @@
 # Fails the build unless both programs carry the page byte for byte and the
-# setup program carries the launcher that was just built.
-# Usage: cmake -DPAGE=... -DLAUNCHER=... -DSETUP=... -DSTAMP=... -P check-payloads.cmake
+# setup program carries the launcher that was just built (and, with SIGNED
+# non-empty, that this launcher is the signed one).
+# Usage: cmake -DPAGE=... -DLAUNCHER=... -DSETUP=... -DSTAMP=... [-DSIGNED=<key file>] -P check-payloads.cmake
 foreach(var PAGE LAUNCHER SETUP STAMP)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "check-payloads: ${var} not given")
@@ -18,6 +19,33 @@ function(require_inside needle haystack what)
     message(FATAL_ERROR "check-payloads: ${what}")
   endif()
 endfunction()
+
+# Little-endian number of <bytes> bytes at byte <offset> of a hex dump.
+function(read_le hex offset bytes out)
+  set(value 0)
+  math(EXPR last "${bytes} - 1")
+  foreach(i RANGE ${last} 0 -1)
+    math(EXPR at "(${offset} + ${i}) * 2")
+    string(SUBSTRING "${hex}" ${at} 2 byte)
+    math(EXPR value "${value} * 256 + 0x${byte}")
+  endforeach()
+  set(${out} ${value} PARENT_SCOPE)
+endfunction()
+
+# The size of a PE file's certificate table (data directory 4 of a PE32+ header).
+function(certificate_size hex out)
+  read_le("${hex}" 60 4 pe)
+  math(EXPR at "${pe} + 24 + 112 + 4 * 8 + 4")
+  read_le("${hex}" ${at} 4 size)
+  set(${out} ${size} PARENT_SCOPE)
+endfunction()
+
+if(SIGNED)
+  certificate_size("${launcher_hex}" launcher_signature)
+  if(launcher_signature EQUAL 0)
+    message(FATAL_ERROR "check-payloads: ${LAUNCHER} carries no signature although signing is on")
+  endif()
+endif()
 
 require_inside("${page_hex}" "${launcher_hex}" "tallybook.exe does not carry ${PAGE} byte for byte")
 require_inside("${page_hex}" "${setup_hex}" "tallyinstall.exe does not carry ${PAGE} byte for byte")

@@ -1,10 +1,48 @@
 #!/usr/bin/env bash
-# Copies the built programs and the page into dist/.
+# Puts the built programs, the page and the package into dist/ as one step:
+# everything is gathered and checked in a folder beside dist/ first, and only
+# then takes dist/'s place, so a failed run leaves the earlier dist/ (or none),
+# never a mixture. Ends with the sha256 of the five files.
+#   make-dist.sh [BUILD [DIST]]    (defaults: build, dist)
+# With SIGN_PKCS12 set, all three programs must carry a signature.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
-mkdir -p dist
-cp "$build/bin/tallyinstall.exe" "$build/bin/tallybook.exe" dist/
-cp payload/index.html dist/
-cp "$build/bin/tallyuninstall.exe" "$build/bin/tallybook-2.0.zip" dist/
-ls -l dist
+dist=${2:-dist}
+files=(tallyinstall.exe tallybook.exe tallyuninstall.exe index.html tallybook-2.0.zip)
+
+parent=$(dirname "$dist")
+mkdir -p "$parent"
+stage=$(mktemp -d "$parent/.dist-stage.XXXXXX")
+old=""
+trap 'rm -rf "$stage" ${old:+"$old"}' EXIT
+
+for f in tallyinstall.exe tallybook.exe tallyuninstall.exe tallybook-2.0.zip; do
+  [ -f "$build/bin/$f" ] || { echo "make-dist: $build/bin/$f is missing (did the build fail?)" >&2; exit 1; }
+  cp "$build/bin/$f" "$stage/"
+done
+cp payload/index.html "$stage/"
+# Modes independent of the umask.
+chmod 0755 "$stage"
+chmod 0755 "$stage"/*.exe
+chmod 0644 "$stage/index.html" "$stage/tallybook-2.0.zip"
+
+if [ -n "${SIGN_PKCS12:-}" ]; then
+  for f in tallyinstall.exe tallybook.exe tallyuninstall.exe; do
+    osslsigncode extract-signature -in "$stage/$f" -out "$stage/.sig" >/dev/null 2>&1 ||
+      { echo "make-dist: $f carries no signature although signing was asked for" >&2; exit 1; }
+    rm -f "$stage/.sig"
+  done
+fi
+# The zip must hold exactly the programs and page beside it.
+for f in tallyinstall.exe tallyuninstall.exe index.html; do
+  unzip -p "$stage/tallybook-2.0.zip" "$f" | cmp -s - "$stage/$f" ||
+    { echo "make-dist: tallybook-2.0.zip does not hold this $f" >&2; exit 1; }
+done
+
+if [ -e "$dist" ]; then
+  old=$(mktemp -d "$parent/.dist-old.XXXXXX")
+  mv "$dist" "$old/"
+fi
+mv "$stage" "$dist"
+(cd "$dist" && ls -l "${files[@]}" && echo "sha256:" && sha256sum "${files[@]}")
