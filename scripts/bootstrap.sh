@@ -4,7 +4,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(cmake make g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64
-          xvfb xauth fonts-noto-cjk fonts-wine chromium zip imagemagick nodejs npm)
+          xvfb xauth fonts-noto-cjk fonts-noto-color-emoji fonts-wine chromium zip imagemagick locales nodejs npm)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

@@ -42,17 +42,17 @@ struct Install {
     wchar_t dir[MAX_PATH];
 };
 
-static void PathIn(const wchar_t* dir, const wchar_t* name, wchar_t* out) { wsprintfW(out, L"%s\\%s", dir, name); }
+static void PathIn(const wchar_t* dir, const wchar_t* name, wchar_t* out) { FormatMaxPath(out, L"%s\\%s", dir, name); }
 
 static void ShortcutPaths(wchar_t* desktop, wchar_t* startFolder, wchar_t* startLink)
 {
     wchar_t* folder = 0;
     SHGetKnownFolderPath(FOLDERID_Desktop, 0, 0, &folder);
-    wsprintfW(desktop, L"%s\\青禾书苑.lnk", folder);
+    FormatMaxPath(desktop, L"%s\\青禾书苑.lnk", folder);
     CoTaskMemFree(folder);
     SHGetKnownFolderPath(FOLDERID_Programs, 0, 0, &folder);
-    wsprintfW(startFolder, L"%s\\Tallybook", folder);
-    wsprintfW(startLink, L"%s\\Tallybook\\青禾书苑.lnk", folder);
+    FormatMaxPath(startFolder, L"%s\\Tallybook", folder);
+    FormatMaxPath(startLink, L"%s\\Tallybook\\青禾书苑.lnk", folder);
     CoTaskMemFree(folder);
 }
 
@@ -69,8 +69,8 @@ static void Prepare(Install* in, const wchar_t* tag)
     MakeTempDir(tag, in->root);
     PathIn(in->root, L"package", in->package);
     CreateDirectoryW(in->package, 0);
-    wsprintfW(in->local, L"%s\\AppData\\Local", in->root);
-    wsprintfW(in->dir, L"%s\\Tallybook", in->local);
+    FormatPath(in->local, L"%s\\AppData\\Local", in->root);
+    FormatPath(in->dir, L"%s\\Tallybook", in->local);
     wchar_t uninstaller[MAX_PATH];
     PathIn(in->package, L"tallyuninstall.exe", uninstaller);
     CopyFileW(g_uninstallerExe, uninstaller, FALSE);
@@ -114,7 +114,7 @@ static void RunUninstaller(const wchar_t* exe, bool answerYes, wchar_t* resultTe
 {
     resultText[0] = 0;
     wchar_t command[MAX_PATH + 4];
-    wsprintfW(command, L"\"%s\"", exe);
+    FormatPath(command, L"\"%s\"", exe);
     STARTUPINFOW si = { sizeof si };
     PROCESS_INFORMATION pi = {};
     if (!CreateProcessW(0, command, 0, 0, FALSE, 0, 0, 0, &si, &pi)) { ok(false, "start %s", u8(exe)); return; }
@@ -155,7 +155,7 @@ static int CountTemporaryCopies()
 {
     wchar_t temp[MAX_PATH], pattern[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
-    wsprintfW(pattern, L"%stallyuninstall-*.exe", temp);
+    FormatPath(pattern, L"%stallyuninstall-*.exe", temp);
     WIN32_FIND_DATAW found;
     HANDLE search = FindFirstFileW(pattern, &found);
     int count = 0;
