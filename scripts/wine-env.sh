@@ -35,19 +35,19 @@ if [ "$(locale charmap 2>/dev/null)" != UTF-8 ]; then
   export LC_ALL=C.UTF-8
 fi
 
-# Ends what this run started in its private folder (wineservers of the prefixes
-# used, Xvfb) and removes the folder; only the script that made the folder does.
+# Ends the Xvfb this script started; the script that made the private folder
+# also ends the wineservers of the prefixes used there and removes the folder.
 tally_cleanup() {
-  [ -n "$tally_tmp_mine" ] || return 0
   set +e
+  if [ -n "${tally_xvfb_pid:-}" ]; then
+    kill "$tally_xvfb_pid" 2>/dev/null && wait "$tally_xvfb_pid" 2>/dev/null
+  fi
+  [ -n "$tally_tmp_mine" ] || return 0
   if compgen -G "$TALLY_TMP/wine-*/server-*" >/dev/null; then
     local prefix
     for prefix in "$WINEPREFIX" "$tally_root"/*/; do
       [ -f "$prefix/system.reg" ] && { WINEPREFIX=$prefix timeout 20 /usr/lib/wine/wineserver -k 2>/dev/null || true; }
     done
-  fi
-  if [ -n "${tally_xvfb_pid:-}" ]; then
-    kill "$tally_xvfb_pid" 2>/dev/null && wait "$tally_xvfb_pid" 2>/dev/null
   fi
   rm -rf "$TALLY_TMP"
   return 0

@@ -44,11 +44,14 @@ function startBrowser(args) {
     return `Chromium ${what}: ${status}; the last lines of its error output:\n${tail}`;
   };
   browser.stop = async () => {
-    if (browser.exit) return;
-    child.kill();
-    const late = setTimeout(() => child.kill('SIGKILL'), 5000);
-    await ended;
-    clearTimeout(late);
+    if (!browser.exit) {
+      child.kill();
+      const late = setTimeout(() => child.kill('SIGKILL'), 5000);
+      await ended;
+      clearTimeout(late);
+    }
+    // Helpers of a browser that died may still hold the pipe; it must not keep this process.
+    child.stderr.destroy();
   };
   return browser;
 }
