@@ -56,14 +56,16 @@ run() {
 }
 
 failed=
-# Wine itself must see Chinese: its console code page under zh_CN is 936.
 run "LANG=zh_CN.UTF-8" "${locale_env[@]}" LC_ALL= LANG=zh_CN.UTF-8 || failed="$failed zh_CN.UTF-8"
-cp=$(cd "$dest" && env "${locale_env[@]}" LC_ALL= LANG=zh_CN.UTF-8 scripts/wine-run.sh cmd /c chcp 2>&1 | tr -d '\r' || true)
-case $cp in
-  *936*) echo "test-anywhere: Wine under LANG=zh_CN.UTF-8 answers: $cp" ;;
-  *) echo "test-anywhere: Wine under LANG=zh_CN.UTF-8 is not in a Chinese locale: chcp answered '$cp'" >&2
-     failed="$failed zh_CN-wine" ;;
-esac
+# Wine itself must have run in Chinese: its user locale follows the Unix one.
+wine_locale=$(cd "$dest" && env "${locale_env[@]}" LC_ALL= LANG=zh_CN.UTF-8 scripts/wine-run.sh \
+  reg query 'HKCU\Control Panel\International' /v LocaleName 2>&1 | tr -d '\r' | awk '/LocaleName/ { print $3 }' || true)
+if [ "$wine_locale" = zh-CN ]; then
+  echo "test-anywhere: Wine's user locale under LANG=zh_CN.UTF-8: $wine_locale"
+else
+  echo "test-anywhere: Wine's user locale under LANG=zh_CN.UTF-8 is '$wine_locale', expected zh-CN" >&2
+  failed="$failed zh_CN-in-Wine"
+fi
 run "LC_ALL=C" LANG=C LC_ALL=C || failed="$failed C"
 
 if [ -n "$failed" ]; then
