@@ -12,13 +12,23 @@ export SIGN_PKCS12 SIGN_PASSWORD_FILE SIGN_TIMESTAMP_URL
 # Always given, so a build folder once configured for signing goes back to unsigned.
 SIGN_FLAGS = "-DSIGN_PKCS12=$(SIGN_PKCS12)" "-DSIGN_PASSWORD_FILE=$(SIGN_PASSWORD_FILE)" "-DSIGN_TIMESTAMP_URL=$(SIGN_TIMESTAMP_URL)"
 
-.PHONY: run test dist build bootstrap bench screenshots audit test-windows test-page clean
+.PHONY: run test test-anywhere dist build bootstrap bench screenshots audit test-windows test-page clean
 
 run: bootstrap dist
 	scripts/main-job.sh
 
+# Every suite runs, whatever the one before it did; the exit status says whether any failed.
 test: bootstrap dist
-	$(MAKE) --no-print-directory test-windows test-page
+	@failed=""; \
+	$(MAKE) --no-print-directory test-windows || failed="$$failed Windows"; \
+	$(MAKE) --no-print-directory test-page || failed="$$failed page"; \
+	if [ -n "$$failed" ]; then echo "make test: FAILED:$$failed tests (their failures are listed above)"; exit 1; fi; \
+	echo "make test: the Windows and page tests passed"
+
+# The test bed from a long clone path with spaces and Chinese characters, under
+# a Chinese locale and under LC_ALL=C (a clone of the current commit).
+test-anywhere: bootstrap
+	scripts/test-anywhere.sh
 
 dist: build
 	@scripts/make-dist.sh $(BUILD) $(DIST)

@@ -3,19 +3,19 @@
 # display when there is one, else a private Xvfb. BMP files the program leaves in
 # a folder named by a "screens <dir>" argument are turned into PNG.
 set -euo pipefail
-if [ -z "${DISPLAY:-}" ] || [ -n "${TALLY_FORCE_XVFB:-}" ]; then
-  unset TALLY_FORCE_XVFB
-  exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
-fi
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/wine-env.sh"
+if [ -z "${DISPLAY:-}" ] || [ -n "${TALLY_FORCE_XVFB:-}" ]; then
+  unset TALLY_FORCE_XVFB
+  tally_xvfb 1024x768x24
+fi
 export TALLY_WINE_PREFIX=$tally_root/prefix-x11
 "$here/wine-prefix.sh" --x11 "$TALLY_WINE_PREFIX"
 export WINEPREFIX=$TALLY_WINE_PREFIX
 
 status=0
-timeout "${TALLY_WINE_TIMEOUT:-300}" "$tally_wine" "$@" || status=$?
-# Wine keeps a wineserver per prefix; let it go so Xvfb can end cleanly.
+tally_run_wine "$@" || status=$?
+# Wine keeps a wineserver per prefix; let it go so the X server can end cleanly.
 /usr/lib/wine/wineserver -k 2>/dev/null || true
 
 args=("$@")

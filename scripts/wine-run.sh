@@ -3,6 +3,8 @@
 # as the cross-compiling emulator. The exit code is the program's.
 set -euo pipefail
 here=$(dirname "$0")
-"$here/wine-prefix.sh"
 source "$here/wine-env.sh"
-exec timeout "${TALLY_WINE_TIMEOUT:-300}" "$tally_wine" "$@"
+"$here/wine-prefix.sh"
+status=0
+tally_run_wine "$@" || status=$?
+exit $status

@@ -4,4 +4,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../../scripts/wine-env.sh"
-exec xvfb-run -a -s "-screen 0 1400x1000x24" node "$here/app-window.mjs" "$1" "$WINEPREFIX" "$2"
+tally_xvfb 1400x1000x24
+status=0
+node "$here/app-window.mjs" "$1" "$WINEPREFIX" "$2" || status=$?
+exit $status

@@ -30,9 +30,9 @@ static void MakeBed(Bed* bed, const wchar_t* tag)
 {
     MakeTempDir(tag, bed->root);
     lstrcpyW(bed->programFiles, g_programFiles);
-    wsprintfW(bed->programFilesX86, L"%s\\pf86", bed->root);
-    wsprintfW(bed->local, L"%s\\local", bed->root);
-    wsprintfW(bed->temp, L"%s\\tmp\\", bed->root);
+    FormatPath(bed->programFilesX86, L"%s\\pf86", bed->root);
+    FormatPath(bed->local, L"%s\\local", bed->root);
+    FormatPath(bed->temp, L"%s\\tmp\\", bed->root);
     CreateDirectoryW(bed->programFilesX86, 0);
     SHCreateDirectoryExW(0, bed->temp, 0);
     SetEnvironmentVariableW(L"ProgramFiles(x86)", bed->programFilesX86);
@@ -45,11 +45,11 @@ static void MakeBed(Bed* bed, const wchar_t* tag)
 static void EndBed(Bed* bed)
 {
     wchar_t path[MAX_PATH];
-    wsprintfW(path, L"%s\\Microsoft\\Edge", bed->programFiles);
+    FormatPath(path, L"%s\\Microsoft\\Edge", bed->programFiles);
     DeleteTree(path);
-    wsprintfW(path, L"%s\\Microsoft", bed->programFiles);
+    FormatPath(path, L"%s\\Microsoft", bed->programFiles);
     RemoveDirectoryW(path);  // only when we made it and it is empty again
-    wsprintfW(path, L"%s\\Google", bed->programFiles);
+    FormatPath(path, L"%s\\Google", bed->programFiles);
     DeleteTree(path);
     // The test's own temporary folder again, so later beds land beside this one.
     SetEnvironmentVariableW(L"TMP", 0);
@@ -64,7 +64,7 @@ static void EndBed(Bed* bed)
 
 static void PlaceRecorder(const wchar_t* base, const wchar_t* tail, wchar_t* path)
 {
-    wsprintfW(path, L"%s\\%s", base, tail);
+    FormatMaxPath(path, L"%s\\%s", base, tail);
     wchar_t dir[MAX_PATH];
     lstrcpyW(dir, path);
     *wcsrchr(dir, L'\\') = 0;
@@ -75,14 +75,14 @@ static void PlaceRecorder(const wchar_t* base, const wchar_t* tail, wchar_t* pat
 static void PlaceLauncher(const wchar_t* dir, const wchar_t* name, wchar_t* path)
 {
     SHCreateDirectoryExW(0, dir, 0);
-    wsprintfW(path, L"%s\\%s", dir, name);
+    FormatMaxPath(path, L"%s\\%s", dir, name);
     ok(CopyFileW(g_launcherExe, path, FALSE), "launcher copied to %s", u8(path));
 }
 
 static void RunLauncher(const wchar_t* exe)
 {
     wchar_t command[MAX_PATH + 8];
-    wsprintfW(command, L"\"%s\"", exe);
+    FormatPath(command, L"\"%s\"", exe);
     int code = RunAndWait(command, 20000);
     ok(code == 0, "launcher exit code %d", code);
 }
@@ -91,7 +91,7 @@ static void RunLauncher(const wchar_t* exe)
 static char* WaitForLog(const wchar_t* program, DWORD waitMs)
 {
     wchar_t log[MAX_PATH];
-    wsprintfW(log, L"%s.log", program);
+    FormatPath(log, L"%s.log", program);
     for (DWORD waited = 0; waited < waitMs && !FileExists(log); waited += 100) Sleep(100);
     if (!FileExists(log)) return 0;
     Sleep(300);
@@ -125,7 +125,7 @@ static void CheckStarted(const wchar_t* browser, const char* url, const char* wh
 static void CheckNotStarted(const wchar_t* program, const char* what)
 {
     wchar_t log[MAX_PATH];
-    wsprintfW(log, L"%s.log", program);
+    FormatPath(log, L"%s.log", program);
     ok(!FileExists(log), "%s: %s was not started", what, u8(program));
 }
 
@@ -144,9 +144,9 @@ static void test_page_beside_executable()
     Bed bed;
     MakeBed(&bed, L"beside");
     wchar_t dir[MAX_PATH], exe[MAX_PATH], page[MAX_PATH], edge[MAX_PATH];
-    wsprintfW(dir, L"%s\\My Apps (x86)\\软件 100%%", bed.root);
+    FormatPath(dir, L"%s\\My Apps (x86)\\软件 100%%", bed.root);
     PlaceLauncher(dir, L"tallybook.exe", exe);
-    wsprintfW(page, L"%s\\index.html", dir);
+    FormatPath(page, L"%s\\index.html", dir);
     WriteTextFile(page, "<!doctype html><title>beside</title>");
     PlaceRecorder(bed.programFilesX86, EDGE_TAIL, edge);
     RunLauncher(exe);
@@ -168,13 +168,13 @@ static void test_directory_named_like_the_page()
     Bed bed;
     MakeBed(&bed, L"dirpage");
     wchar_t dir[MAX_PATH], exe[MAX_PATH], fake[MAX_PATH], edge[MAX_PATH], page[MAX_PATH];
-    wsprintfW(dir, L"%s\\copy", bed.root);
+    FormatPath(dir, L"%s\\copy", bed.root);
     PlaceLauncher(dir, L"tallybook.exe", exe);
-    wsprintfW(fake, L"%s\\index.html", dir);
+    FormatPath(fake, L"%s\\index.html", dir);
     CreateDirectoryW(fake, 0);
     PlaceRecorder(bed.programFiles, EDGE_TAIL, edge);
     RunLauncher(exe);
-    wsprintfW(page, L"%s\\Tallybook\\index.html", bed.local);
+    FormatPath(page, L"%s\\Tallybook\\index.html", bed.local);
     ok(SameAsPage(page), "the carried page written to %s", u8(page));
     char url[MAX_PATH * 3];
     PlainUrl(page, url);
@@ -188,16 +188,16 @@ static void test_copy_without_page()
     Bed bed;
     MakeBed(&bed, L"nopage");
     wchar_t dir[MAX_PATH], exe[MAX_PATH], page[MAX_PATH], partial[MAX_PATH], edge[MAX_PATH], deep[MAX_PATH];
-    wsprintfW(dir, L"%s\\Desktop", bed.root);
+    FormatPath(dir, L"%s\\Desktop", bed.root);
     PlaceLauncher(dir, L"tallybook.exe", exe);
     // Every folder of the chain is missing, down to LOCALAPPDATA itself.
-    wsprintfW(deep, L"%s\\a\\b\\c", bed.local);
+    FormatPath(deep, L"%s\\a\\b\\c", bed.local);
     SetEnvironmentVariableW(L"LOCALAPPDATA", deep);
     PlaceRecorder(bed.programFiles, CHROME_TAIL, edge);
     RunLauncher(exe);
-    wsprintfW(page, L"%s\\Tallybook\\index.html", deep);
+    FormatPath(page, L"%s\\Tallybook\\index.html", deep);
     ok(SameAsPage(page), "exactly the %lu carried bytes written to %s", g_pageSize, u8(page));
-    wsprintfW(partial, L"%s.partial", page);
+    FormatPath(partial, L"%s.partial", page);
     ok(!FileExists(partial), "no side file left behind");
     char url[MAX_PATH * 3];
     PlainUrl(page, url);
@@ -206,7 +206,7 @@ static void test_copy_without_page()
     // Started again: the page found there is used as it is.
     WriteTextFile(page, "kept");
     wchar_t log[MAX_PATH];
-    wsprintfW(log, L"%s.log", edge);
+    FormatPath(log, L"%s.log", edge);
     DeleteFileW(log);
     RunLauncher(exe);
     DWORD size = 0;
@@ -238,12 +238,12 @@ static void test_cut_page_is_rewritten()
             Bed bed;
             MakeBed(&bed, L"cut");
             wchar_t dir[MAX_PATH], exe[MAX_PATH], productDir[MAX_PATH], page[MAX_PATH], edge[MAX_PATH];
-            wsprintfW(productDir, L"%s\\Tallybook", bed.local);
+            FormatPath(productDir, L"%s\\Tallybook", bed.local);
             // Beside: the install folder's own launcher; else a copy elsewhere.
-            if (beside) lstrcpyW(dir, productDir); else wsprintfW(dir, L"%s\\elsewhere", bed.root);
+            if (beside) lstrcpyW(dir, productDir); else FormatPath(dir, L"%s\\elsewhere", bed.root);
             PlaceLauncher(dir, L"tallybook.exe", exe);
             SHCreateDirectoryExW(0, productDir, 0);
-            wsprintfW(page, L"%s\\index.html", productDir);
+            FormatPath(page, L"%s\\index.html", productDir);
             ok(WriteBytes(page, g_page, length), "a page of %lu bytes planted", length);
             PlaceRecorder(bed.local, EDGE_TAIL, edge);
             RunLauncher(exe);
@@ -252,7 +252,7 @@ static void test_cut_page_is_rewritten()
             PlainUrl(page, url);
             CheckStarted(edge, url, "the whole page is opened");
             wchar_t side[MAX_PATH];
-            wsprintfW(side, L"%s.partial", page);
+            FormatPath(side, L"%s.partial", page);
             ok(!FileExists(side), "no side file left behind");
             EndBed(&bed);
         }
@@ -262,11 +262,11 @@ static void test_cut_page_is_rewritten()
     Bed bed;
     MakeBed(&bed, L"other");
     wchar_t dir[MAX_PATH], exe[MAX_PATH], productDir[MAX_PATH], page[MAX_PATH], side[MAX_PATH], edge[MAX_PATH];
-    wsprintfW(dir, L"%s\\elsewhere", bed.root);
+    FormatPath(dir, L"%s\\elsewhere", bed.root);
     PlaceLauncher(dir, L"tallybook.exe", exe);
-    wsprintfW(productDir, L"%s\\Tallybook", bed.local);
+    FormatPath(productDir, L"%s\\Tallybook", bed.local);
     SHCreateDirectoryExW(0, productDir, 0);
-    wsprintfW(page, L"%s\\index.html", productDir);
+    FormatPath(page, L"%s\\index.html", productDir);
     WriteTextFile(page, "<!doctype html><title>mine</title>");
     PlaceRecorder(bed.local, EDGE_TAIL, edge);
     RunLauncher(exe);
@@ -279,14 +279,14 @@ static void test_cut_page_is_rewritten()
     // Whatever sits at the side names (a stale side file, a folder) is not
     // ours: it is neither followed nor removed, and the page still lands whole.
     MakeBed(&bed, L"side");
-    wsprintfW(dir, L"%s\\elsewhere", bed.root);
+    FormatPath(dir, L"%s\\elsewhere", bed.root);
     PlaceLauncher(dir, L"tallybook.exe", exe);
-    wsprintfW(productDir, L"%s\\Tallybook", bed.local);
+    FormatPath(productDir, L"%s\\Tallybook", bed.local);
     SHCreateDirectoryExW(0, productDir, 0);
-    wsprintfW(page, L"%s\\index.html", productDir);
-    wsprintfW(side, L"%s.partial", page);
+    FormatPath(page, L"%s\\index.html", productDir);
+    FormatPath(side, L"%s.partial", page);
     WriteTextFile(side, "<!doctype html><html lang=\"zh-CN\"><head><ti");
-    wsprintfW(dir, L"%s.partial1", page);
+    FormatPath(dir, L"%s.partial1", page);
     CreateDirectoryW(dir, 0);
     PlaceRecorder(bed.programFilesX86, EDGE_TAIL, edge);
     RunLauncher(exe);
@@ -299,13 +299,13 @@ static void test_cut_page_is_rewritten()
 
     // Every side name taken: nothing is written, and the browser is still asked.
     MakeBed(&bed, L"readonly");
-    wsprintfW(dir, L"%s\\elsewhere", bed.root);
+    FormatPath(dir, L"%s\\elsewhere", bed.root);
     PlaceLauncher(dir, L"tallybook.exe", exe);
-    wsprintfW(productDir, L"%s\\Tallybook", bed.local);
-    wsprintfW(page, L"%s\\index.html", productDir);
+    FormatPath(productDir, L"%s\\Tallybook", bed.local);
+    FormatPath(page, L"%s\\index.html", productDir);
     const wchar_t* suffixes[] = { L"", L"1", L"2", L"3", L"4", L"5", L"6", L"7" };
     for (const wchar_t* suffix : suffixes) {
-        wsprintfW(side, L"%s.partial%s", page, suffix);
+        FormatPath(side, L"%s.partial%s", page, suffix);
         SHCreateDirectoryExW(0, side, 0);
     }
     PlaceRecorder(bed.programFilesX86, EDGE_TAIL, edge);
@@ -331,7 +331,7 @@ static void test_base_folder_fallbacks()
         Bed bed;
         MakeBed(&bed, L"nolocal");
         wchar_t dir[MAX_PATH], exe[MAX_PATH], page[MAX_PATH], edge[MAX_PATH], chrome[MAX_PATH];
-        wsprintfW(dir, L"%s\\moved", bed.root);
+        FormatPath(dir, L"%s\\moved", bed.root);
         PlaceLauncher(dir, L"tallybook.exe", exe);
         PlaceRecorder(bed.programFilesX86, CHROME_TAIL, chrome);
         // Edge only under %LocalAppData%, which now names nothing.
@@ -339,7 +339,7 @@ static void test_base_folder_fallbacks()
         SetEnvironmentVariableW(L"LOCALAPPDATA", values[v]);
         RunLauncher(exe);
         // The temporary folder ends in a backslash: two of them before Tallybook.
-        wsprintfW(page, L"%s\\Tallybook\\index.html", bed.temp);
+        FormatPath(page, L"%s\\Tallybook\\index.html", bed.temp);
         ok(SameAsPage(page), "LOCALAPPDATA %s: page written to %s", names[v], u8(page));
         char url[MAX_PATH * 3];
         PlainUrl(page, url);
@@ -357,9 +357,9 @@ static void test_browser_choice()
     MakeBed(&bed, L"choice");
     wchar_t dir[MAX_PATH], exe[MAX_PATH], page[MAX_PATH], edge1[MAX_PATH], edge2[MAX_PATH], edge3[MAX_PATH],
         chrome1[MAX_PATH], chrome2[MAX_PATH];
-    wsprintfW(dir, L"%s\\Tallybook", bed.local);
+    FormatPath(dir, L"%s\\Tallybook", bed.local);
     PlaceLauncher(dir, L"tallybook.exe", exe);
-    wsprintfW(page, L"%s\\index.html", dir);
+    FormatPath(page, L"%s\\index.html", dir);
     WriteTextFile(page, "<!doctype html>");
     PlaceRecorder(bed.programFilesX86, EDGE_TAIL, edge1);
     PlaceRecorder(bed.programFiles, EDGE_TAIL, edge2);
@@ -376,7 +376,7 @@ static void test_browser_choice()
 
     // An Edge that exists but cannot start: Chrome next, not the next Edge.
     wchar_t log[MAX_PATH];
-    wsprintfW(log, L"%s.log", edge1);
+    FormatPath(log, L"%s.log", edge1);
     DeleteFileW(log);
     WriteTextFile(edge1, "not a program");
     RunLauncher(exe);
@@ -402,7 +402,7 @@ static void test_long_folders()
     PlaceLauncher(dir, L"t.exe", exe);
     PlaceRecorder(bed.programFiles, EDGE_TAIL, edge);
     RunLauncher(exe);
-    wsprintfW(page, L"%s\\Tallybook\\index.html", bed.local);
+    FormatPath(page, L"%s\\Tallybook\\index.html", bed.local);
     ok(SameAsPage(page), "a folder of %d characters uses the local page", lstrlenW(dir));
     char url[MAX_PATH * 3];
     PlainUrl(page, url);
@@ -414,7 +414,7 @@ static void test_long_folders()
     while (lstrlenW(longBase) < 300) lstrcatW(longBase, L"\\pppppppppp");
     SetEnvironmentVariableW(L"ProgramFiles(x86)", longBase);
     wchar_t log[MAX_PATH];
-    wsprintfW(log, L"%s.log", edge);
+    FormatPath(log, L"%s.log", edge);
     DeleteFileW(log);
     RunLauncher(exe);
     CheckStarted(edge, url, "an Edge path too long to expand is passed over");
@@ -436,12 +436,12 @@ static void test_shell_fallback()
     Bed bed;
     MakeBed(&bed, L"shell");
     wchar_t dir[MAX_PATH], exe[MAX_PATH], page[MAX_PATH], handler[MAX_PATH], command[MAX_PATH * 2];
-    wsprintfW(dir, L"%s\\Tallybook", bed.local);
+    FormatPath(dir, L"%s\\Tallybook", bed.local);
     PlaceLauncher(dir, L"tallybook.exe", exe);
-    wsprintfW(page, L"%s\\index.html", dir);
+    FormatPath(page, L"%s\\index.html", dir);
     WriteTextFile(page, "<!doctype html>");
     PlaceRecorder(bed.root, L"handler\\page-handler.exe", handler);
-    wsprintfW(command, L"\"%s\" \"%%1\"", handler);
+    FormatPath(command, L"\"%s\" \"%%1\"", handler);
     RegSetValueW(HKEY_CLASSES_ROOT, L"TallyTestPage\\shell\\open\\command", REG_SZ, command, lstrlenW(command) * 2);
     SetHtmlClass(L"TallyTestPage");
     RunLauncher(exe);
@@ -487,16 +487,16 @@ static void test_message_box()
     Bed bed;
     MakeBed(&bed, L"box");
     wchar_t dir[MAX_PATH], exe[MAX_PATH], page[MAX_PATH];
-    wsprintfW(dir, L"%s\\Tallybook", bed.local);
+    FormatPath(dir, L"%s\\Tallybook", bed.local);
     PlaceLauncher(dir, L"tallybook.exe", exe);
-    wsprintfW(page, L"%s\\index.html", dir);
+    FormatPath(page, L"%s\\index.html", dir);
     WriteTextFile(page, "<!doctype html>");
     // A class with no open verb: the shell has nothing to hand the page to.
     RegSetValueW(HKEY_CLASSES_ROOT, L"TallyNoHandler", REG_SZ, L"none", 8);
     SetHtmlClass(L"TallyNoHandler");
 
     wchar_t command[MAX_PATH + 8];
-    wsprintfW(command, L"\"%s\"", exe);
+    FormatPath(command, L"\"%s\"", exe);
     STARTUPINFOW si = { sizeof si };
     PROCESS_INFORMATION pi = {};
     ok(CreateProcessW(0, command, 0, 0, FALSE, 0, 0, 0, &si, &pi), "launcher started");
@@ -534,7 +534,7 @@ int wmain(int argc, wchar_t** argv)
     DWORD length = GetEnvironmentVariableW(L"ProgramFiles", g_programFiles, MAX_PATH);
     ok(length > 0 && length < MAX_PATH && DirExists(g_programFiles), "program files folder %s", u8(g_programFiles));
     wchar_t pagePath[MAX_PATH];
-    wsprintfW(pagePath, L"%s\\payload\\index.html", TALLY_SOURCE_DIR);
+    FormatPath(pagePath, L"%s\\payload\\index.html", TALLY_SOURCE_DIR);
     g_page = ReadWholeFile(pagePath, &g_pageSize);
     ok(g_page && g_pageSize > 0, "page source read from %s", u8(pagePath));
     LONG size = sizeof g_savedHtmlClass;

@@ -168,7 +168,7 @@ static void CheckVersion(const Program* program)
     };
     for (auto& s : strings) {
         wchar_t query[128];
-        wsprintfW(query, L"\\StringFileInfo\\040904B0\\%s", s.key);
+        FormatPath(query, L"\\StringFileInfo\\040904B0\\%s", s.key);
         wchar_t* value = 0;
         length = 0;
         bool found = VerQueryValueW(block, query, (void**)&value, &length) && value;

@@ -240,6 +240,11 @@ describe('visible focus', () => {
     test(`a keyboard focus ring on every kind of control, legible in the ${theme} theme`, async () => {
       const p = await openPage({ initScript: `localStorage.setItem('qz-theme', '${theme}')` });
       try {
+        // The theme is applied by the start-up script, so the body's colours fade in
+        // (0.3 s): on a busy machine a ring measured during that fade is measured
+        // against a background that is not the theme's yet.
+        await p.page.waitForFunction(() => !document.getAnimations()
+          .some(a => a instanceof CSSTransition && a.playState === 'running'));
         for (const sel of TARGETS) {
           const rest = await ring(p.page, sel);
           assert.equal(rest.style, 'none', sel + ' at rest');

@@ -2,6 +2,7 @@
 // context per group, every request and every console or page error recorded.
 import { chromium } from 'playwright-core';
 import { fileURLToPath, pathToFileURL } from 'node:url';
+import { mkdtempSync, rmSync } from 'node:fs';
 import path from 'node:path';
 
 export const ROOT = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..');
@@ -14,10 +15,21 @@ const CHROMIUM_ARGS = [
   '--disable-component-update', '--disable-sync', '--no-first-run',
 ];
 
+// Chromium keeps its profile and singleton socket under TMPDIR, and a Unix
+// socket path has room for 107 bytes: give it a short folder of this process's
+// own under the system temp folder, whatever the caller's TMPDIR or clone path.
+const callerTmp = process.env.TMPDIR;
+const tmpBase = callerTmp && callerTmp.length <= 32 ? callerTmp : '/tmp';
+export const PRIVATE_TMP = mkdtempSync(path.join(tmpBase, 'tb-page.'));
+process.env.TMPDIR = PRIVATE_TMP;
+process.on('exit', () => rmSync(PRIVATE_TMP, { recursive: true, force: true }));
+
 let browserPromise = null;
 
+// A browser that cannot start rejects at once with its exit status and its
+// error output (Playwright's "Browser logs"); one that hangs, within 30 s.
 export function launchBrowser() {
-  return chromium.launch({ executablePath: '/usr/bin/chromium', headless: true, args: CHROMIUM_ARGS });
+  return chromium.launch({ executablePath: '/usr/bin/chromium', headless: true, args: CHROMIUM_ARGS, timeout: 30000 });
 }
 
 function sharedBrowser() {
@@ -28,9 +40,11 @@ function sharedBrowser() {
 // Call from an after() hook at the end of each test file.
 export async function closeBrowser() {
   if (!browserPromise) return;
-  const b = await browserPromise;
+  const pending = browserPromise;
   browserPromise = null;
-  await b.close();
+  // A launch that failed has already failed every test that waited for it.
+  const b = await pending.catch(() => null);
+  if (b) await b.close();
 }
 
 // Opens the page in a new context. initScript (a function or source text) runs

@@ -11,11 +11,11 @@ static void test_directory_chain()
     g_testContext = "directory chain";
     wchar_t root[MAX_PATH], deep[MAX_PATH], level[MAX_PATH];
     MakeTempDir(L"chain", root);
-    wsprintfW(deep, L"%s\\one\\二\\three four\\Tallybook", root);
+    FormatPath(deep, L"%s\\one\\二\\three four\\Tallybook", root);
     CreateDirectoryChain(deep);
     const wchar_t* levels[] = { L"one", L"one\\二", L"one\\二\\three four", L"one\\二\\three four\\Tallybook" };
     for (const wchar_t* l : levels) {
-        wsprintfW(level, L"%s\\%s", root, l);
+        FormatPath(level, L"%s\\%s", root, l);
         ok(DirExists(level), "missing level %s", u8(level));
     }
     CreateDirectoryChain(deep);  // again over an existing chain: harmless
@@ -40,13 +40,13 @@ static void test_write_whole_file()
     wchar_t root[MAX_PATH], path[MAX_PATH];
     MakeTempDir(L"write", root);
 
-    wsprintfW(path, L"%s\\missing\\index.html", root);
+    FormatPath(path, L"%s\\missing\\index.html", root);
     const unsigned char bytes[] = "0123456789";
     ok(!WriteWholeFile(path, bytes, 10), "write into a missing folder reports failure");
-    wsprintfW(path, L"%s\\missing", root);
+    FormatPath(path, L"%s\\missing", root);
     ok(!DirExists(path) && !FileExists(path), "nothing created for a missing folder");
 
-    wsprintfW(path, L"%s\\page.html", root);
+    FormatPath(path, L"%s\\page.html", root);
     WriteTextFile(path, "a much longer earlier file that must not leave a tail behind");
     ok(WriteWholeFile(path, bytes, 10) == TRUE, "write over a larger file succeeds");
     DWORD size = 0;
@@ -134,10 +134,10 @@ static void test_deploy_uninstaller()
     wchar_t beside[MAX_PATH], target[MAX_PATH], source[MAX_PATH], args[1024], copied[MAX_PATH];
     MakeTempDir(L"beside", beside);
     MakeTempDir(L"target", target);
-    wsprintfW(source, L"%s\\tallyuninstall.exe", beside);
-    wsprintfW(copied, L"%s\\tallyuninstall.exe", target);
+    FormatPath(source, L"%s\\tallyuninstall.exe", beside);
+    FormatPath(copied, L"%s\\tallyuninstall.exe", target);
 
-    wsprintfW(args, L"deploy \"%s\" skipped", target);
+    FormatPath(args, L"deploy \"%s\" skipped", target);
     ok(RunCopyOfSelf(beside, args) == 0, "no uninstaller beside the program is skipped");
     ok(!FileExists(copied), "nothing copied when skipped");
 
@@ -147,14 +147,14 @@ static void test_deploy_uninstaller()
 
     WriteTextFile(source, "uninstaller bytes");
     WriteTextFile(copied, "an older uninstaller that is longer");
-    wsprintfW(args, L"deploy \"%s\" copied", target);
+    FormatPath(args, L"deploy \"%s\" copied", target);
     ok(RunCopyOfSelf(beside, args) == 0, "an uninstaller beside the program is copied");
     DWORD size = 0;
     unsigned char* back = ReadWholeFile(copied, &size);
     ok(back && size == 17 && !memcmp(back, "uninstaller bytes", 17), "copy overwrote the old one: %lu bytes", size);
     if (back) HeapFree(GetProcessHeap(), 0, back);
 
-    wsprintfW(args, L"deploy \"%s\\no such folder\" failed", target);
+    FormatPath(args, L"deploy \"%s\\no such folder\" failed", target);
     ok(RunCopyOfSelf(beside, args) == 0, "a copy into a missing folder fails");
     DeleteTree(beside);
     DeleteTree(target);
@@ -168,7 +168,7 @@ static void test_shortcut()
     lstrcpyW(AppExePath, L"C:\\Users\\a\\AppData\\Local\\Tallybook\\tallybook.exe");
     CoInitializeEx(0, COINIT_APARTMENTTHREADED);
     CreateAppShortcut(folder);
-    wsprintfW(file, L"%s\\青禾书苑.lnk", folder);
+    FormatPath(file, L"%s\\青禾书苑.lnk", folder);
     ok(FileExists(file), "shortcut file %s", u8(file));
 
     IShellLinkW* link = 0;

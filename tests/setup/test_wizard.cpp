@@ -30,7 +30,7 @@ static bool StartWizard(Wizard* w, const wchar_t* localAppData)
     lstrcpyW(w->localAppData, localAppData);
     SetEnvironmentVariableW(L"LOCALAPPDATA", localAppData);
     wchar_t command[MAX_PATH + 4];
-    wsprintfW(command, L"\"%s\"", g_setupExe);
+    FormatPath(command, L"\"%s\"", g_setupExe);
     STARTUPINFOW si = { sizeof si };
     ZeroMemory(&w->process, sizeof w->process);
     w->wnd = 0;
@@ -232,7 +232,7 @@ static void ShortcutPath(REFKNOWNFOLDERID folderId, const wchar_t* sub, wchar_t*
 {
     wchar_t* folder = 0;
     SHGetKnownFolderPath(folderId, 0, 0, &folder);
-    wsprintfW(out, L"%s%s\\青禾书苑.lnk", folder, sub);
+    FormatMaxPath(out, L"%s%s\\青禾书苑.lnk", folder, sub);
     CoTaskMemFree(folder);
 }
 
@@ -252,14 +252,14 @@ static void test_install_and_launch(const wchar_t* root)
     g_testContext = "install and launch";
     ClearShortcutsAndKeys();
     wchar_t local[MAX_PATH], edgeDir[MAX_PATH], edge[MAX_PATH], log[MAX_PATH];
-    wsprintfW(local, L"%s\\AppData\\Local", root);
+    FormatPath(local, L"%s\\AppData\\Local", root);
     CreateDirectoryW(local, 0);  // its parent exists; the product folder does not
     // The installed launcher will look for Edge under the per-user folder first found.
-    wsprintfW(edgeDir, L"%s\\Microsoft\\Edge\\Application", local);
+    FormatPath(edgeDir, L"%s\\Microsoft\\Edge\\Application", local);
     SHCreateDirectoryExW(0, edgeDir, 0);
-    wsprintfW(edge, L"%s\\msedge.exe", edgeDir);
+    FormatPath(edge, L"%s\\msedge.exe", edgeDir);
     ok(CopyFileW(g_recorderExe, edge, FALSE), "recorder placed as Edge");
-    wsprintfW(log, L"%s\\edge.log", root);
+    FormatPath(log, L"%s\\edge.log", root);
     SetEnvironmentVariableW(L"TALLY_RECORD_FILE", log);
 
     Wizard w;
@@ -270,13 +270,13 @@ static void test_install_and_launch(const wchar_t* root)
     CheckFinished(&w);
 
     wchar_t installDir[MAX_PATH], path[MAX_PATH], value[MAX_PATH];
-    wsprintfW(installDir, L"%s\\Tallybook", local);
-    wsprintfW(path, L"%s\\tallybook.exe", installDir);
+    FormatPath(installDir, L"%s\\Tallybook", local);
+    FormatPath(path, L"%s\\tallybook.exe", installDir);
     ok(FileExists(path), "installed %s", u8(path));
-    wsprintfW(path, L"%s\\index.html", installDir);
+    FormatPath(path, L"%s\\index.html", installDir);
     ok(FileExists(path), "installed %s", u8(path));
     wchar_t source[MAX_PATH];
-    wsprintfW(source, L"%s\\payload\\index.html", TALLY_SOURCE_DIR);
+    FormatPath(source, L"%s\\payload\\index.html", TALLY_SOURCE_DIR);
     DWORD installedSize = 0, sourceSize = 0;
     unsigned char* installed = ReadWholeFile(path, &installedSize);
     unsigned char* original = ReadWholeFile(source, &sourceSize);
@@ -330,9 +330,9 @@ static void test_failed_install(const wchar_t* root)
     g_testContext = "failed install";
     ClearShortcutsAndKeys();
     wchar_t blocker[MAX_PATH], local[MAX_PATH];
-    wsprintfW(blocker, L"%s\\blocker", root);
+    FormatPath(blocker, L"%s\\blocker", root);
     WriteTextFile(blocker, "a file where the install folder's parent should be");
-    wsprintfW(local, L"%s\\blocker\\Local", root);
+    FormatPath(local, L"%s\\blocker\\Local", root);
     Wizard w;
     if (!StartWizard(&w, local)) { ok(false, "wizard window found"); return; }
     Observation seen[32];
@@ -348,7 +348,7 @@ static void test_close_while_installing(const wchar_t* root)
 {
     g_testContext = "close while installing";
     wchar_t local[MAX_PATH];
-    wsprintfW(local, L"%s\\Local", root);
+    FormatPath(local, L"%s\\Local", root);
     CreateDirectoryW(local, 0);
     Wizard w;
     if (!StartWizard(&w, local)) { ok(false, "wizard window found"); return; }
@@ -366,40 +366,65 @@ static void test_close_while_installing(const wchar_t* root)
 
 // ---- screenshots (X display) ----
 
+// Saves the whole window as the screen shows it, frame and title bar included,
+// and gives the pixels of its client area (width x height) for the checks.
 static bool SaveWindowBitmap(HWND wnd, const wchar_t* path, COLORREF* pixels, int width, int height)
 {
-    HDC screen = GetDC(wnd);
+    RECT outer;
+    GetWindowRect(wnd, &outer);
+    POINT origin = { 0, 0 };
+    ClientToScreen(wnd, &origin);
+    int outerWidth = outer.right - outer.left, outerHeight = outer.bottom - outer.top;
+    static COLORREF whole[1024 * 768];
+    if (outerWidth < width || outerHeight < height || outerWidth * outerHeight > 1024 * 768) return false;
+    HDC screen = GetDC(0);
     HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, outerWidth, outerHeight);
     HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+    BitBlt(memory, 0, 0, outerWidth, outerHeight, screen, outer.left, outer.top, SRCCOPY);
     SelectObject(memory, old);
     BITMAPINFO bi = {};
     bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = width;
-    bi.bmiHeader.biHeight = -height;  // top-down
+    bi.bmiHeader.biWidth = outerWidth;
+    bi.bmiHeader.biHeight = -outerHeight;  // top-down
     bi.bmiHeader.biPlanes = 1;
     bi.bmiHeader.biBitCount = 32;
     bi.bmiHeader.biCompression = BI_RGB;
-    GetDIBits(memory, bitmap, 0, height, pixels, &bi, DIB_RGB_COLORS);
+    GetDIBits(memory, bitmap, 0, outerHeight, whole, &bi, DIB_RGB_COLORS);
     // The fourth byte is not alpha here; make it opaque so viewers agree.
-    for (int i = 0; i < width * height; ++i) pixels[i] |= 0xFF000000;
+    for (int i = 0; i < outerWidth * outerHeight; ++i) whole[i] |= 0xFF000000;
     DeleteObject(bitmap);
     DeleteDC(memory);
-    ReleaseDC(wnd, screen);
+    ReleaseDC(0, screen);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            pixels[y * width + x] = whole[(y + origin.y - outer.top) * outerWidth + (x + origin.x - outer.left)];
 
     BITMAPFILEHEADER file = {};
     file.bfType = 0x4D42;
     file.bfOffBits = sizeof file + sizeof bi.bmiHeader;
-    file.bfSize = file.bfOffBits + width * height * 4;
+    file.bfSize = file.bfOffBits + outerWidth * outerHeight * 4;
     HANDLE out = CreateFileW(path, GENERIC_WRITE, 0, 0, CREATE_ALWAYS, 0, 0);
     if (out == INVALID_HANDLE_VALUE) return false;
     DWORD written;
     WriteFile(out, &file, sizeof file, &written, 0);
     WriteFile(out, &bi.bmiHeader, sizeof bi.bmiHeader, &written, 0);
-    WriteFile(out, pixels, width * height * 4, &written, 0);
+    WriteFile(out, whole, outerWidth * outerHeight * 4, &written, 0);
     CloseHandle(out);
     return true;
+}
+
+// Wine's virtual desktop paints a new desktop shortcut's icon and name over any
+// window that covers their slot at the desktop's top left (Windows keeps them
+// beneath the windows), and the first window opens at 0,0: for the pictures the
+// wizard stands in the middle of the desktop, clear of those slots.
+static void MoveToMiddle(HWND wnd)
+{
+    RECT work, r;
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    GetWindowRect(wnd, &r);
+    SetWindowPos(wnd, 0, (work.left + work.right - (r.right - r.left)) / 2, (work.top + work.bottom - (r.bottom - r.top)) / 2,
+                 0, 0, SWP_NOSIZE | SWP_NOZORDER);
 }
 
 // Pixels are 0x00RRGGBB as GetDIBits gives them.
@@ -418,9 +443,11 @@ static int CountNear(const COLORREF* pixels, int width, RECT area, int r, int g,
 static void CheckPixels(const COLORREF* pixels, const char* when)
 {
     RECT logo = { 20, 12, 92, 84 }, title = { 104, 20, 424, 60 }, info = { 24, 104, 436, 148 };
-    RECT margin = { 440, 0, 460, 344 };
+    RECT margin = { 440, 0, 460, 344 }, above = { 0, 0, 460, 12 };
     int area = 20 * 344;
     ok(CountNear(pixels, 460, margin, 248, 249, 252, 0) == area, "%s: right margin all background RGB(248,249,252)", when);
+    ok(CountNear(pixels, 460, above, 248, 249, 252, 0) == 460 * 12, "%s: band above the logo all background (%d of %d pixels)",
+       when, CountNear(pixels, 460, above, 248, 249, 252, 0), 460 * 12);
     ok(CountNear(pixels, 460, logo, 99, 102, 241, 12) > 200, "%s: indigo logo glyph (%d pixels)", when, CountNear(pixels, 460, logo, 99, 102, 241, 12));
     ok(CountNear(pixels, 460, title, 24, 26, 38, 12) > 150, "%s: near-black title (%d pixels)", when, CountNear(pixels, 460, title, 24, 26, 38, 12));
     ok(CountNear(pixels, 460, info, 110, 116, 132, 12) > 150, "%s: grey labels (%d pixels)", when, CountNear(pixels, 460, info, 110, 116, 132, 12));
@@ -429,7 +456,7 @@ static void CheckPixels(const COLORREF* pixels, const char* when)
 static void PrintTree(const wchar_t* dir)
 {
     wchar_t pattern[MAX_PATH];
-    wsprintfW(pattern, L"%s\\*", dir);
+    FormatPath(pattern, L"%s\\*", dir);
     WIN32_FIND_DATAW found;
     HANDLE search = FindFirstFileW(pattern, &found);
     if (search == INVALID_HANDLE_VALUE) return;
@@ -444,7 +471,7 @@ static void PrintTree(const wchar_t* dir)
 static void Demo(Wizard* w, const wchar_t* local, const wchar_t* edge, const wchar_t* log)
 {
     wchar_t installDir[MAX_PATH], link[MAX_PATH];
-    wsprintfW(installDir, L"%s\\Tallybook", local);
+    FormatPath(installDir, L"%s\\Tallybook", local);
     printf("Installed into %s:\n", u8(installDir));
     PrintTree(installDir);
     ShortcutPath(FOLDERID_Desktop, L"", link);
@@ -470,20 +497,21 @@ static void test_screens(const wchar_t* root, const wchar_t* outDir, bool demo)
 {
     g_testContext = "screenshots";
     wchar_t local[MAX_PATH], path[MAX_PATH], edge[MAX_PATH], log[MAX_PATH];
-    wsprintfW(local, L"%s\\Local", root);
+    FormatPath(local, L"%s\\Local", root);
     CreateDirectoryW(local, 0);
-    wsprintfW(edge, L"%s\\Microsoft\\Edge\\Application", local);
+    FormatPath(edge, L"%s\\Microsoft\\Edge\\Application", local);
     SHCreateDirectoryExW(0, edge, 0);
     lstrcatW(edge, L"\\msedge.exe");
     CopyFileW(g_recorderExe, edge, FALSE);
-    wsprintfW(log, L"%s\\edge.log", root);
+    FormatPath(log, L"%s\\edge.log", root);
     SetEnvironmentVariableW(L"TALLY_RECORD_FILE", log);
     Wizard w;
     if (!StartWizard(&w, local)) { ok(false, "wizard window found"); return; }
+    MoveToMiddle(w.wnd);
     SetForegroundWindow(w.wnd);
     Sleep(1500);
     static COLORREF pixels[460 * 344];
-    wsprintfW(path, L"%s\\wizard-before.bmp", outDir);
+    FormatPath(path, L"%s\\wizard-before.bmp", outDir);
     ok(SaveWindowBitmap(w.wnd, path, pixels, 460, 344), "saved %s", u8(path));
     CheckPixels(pixels, "before");
 
@@ -495,8 +523,8 @@ static void test_screens(const wchar_t* root, const wchar_t* outDir, bool demo)
         Sleep(5);
     }
     Sleep(100);
-    wsprintfW(path, L"%s\\wizard-during.bmp", outDir);
-    SaveWindowBitmap(w.wnd, path, pixels, 460, 344);
+    FormatPath(path, L"%s\\wizard-during.bmp", outDir);
+    ok(SaveWindowBitmap(w.wnd, path, pixels, 460, 344), "saved %s", u8(path));
     CheckPixels(pixels, "during");
     // The status line shows one caption only: the old one's pixels are gone.
     static COLORREF clean[460 * 344];
@@ -508,8 +536,8 @@ static void test_screens(const wchar_t* root, const wchar_t* outDir, bool demo)
         Sleep(10);
     }
     Sleep(300);
-    wsprintfW(path, L"%s\\wizard-after.bmp", outDir);
-    SaveWindowBitmap(w.wnd, path, pixels, 460, 344);
+    FormatPath(path, L"%s\\wizard-after.bmp", outDir);
+    ok(SaveWindowBitmap(w.wnd, path, pixels, 460, 344), "saved %s", u8(path));
     CheckPixels(pixels, "after");
 
     // Overdrawn captions would leave more ink than the longest caption alone:
@@ -526,13 +554,14 @@ static void test_screens(const wchar_t* root, const wchar_t* outDir, bool demo)
 
     Wizard fresh;
     if (StartWizard(&fresh, local)) {
+        MoveToMiddle(fresh.wnd);
         SetForegroundWindow(fresh.wnd);
         SendMessageW(fresh.wnd, WM_SETTEXT, 0, 0);
         SendMessageW(GetDlgItem(fresh.wnd, IDC_STATUS), WM_SETTEXT, 0, (LPARAM)text);
         RedrawWindow(fresh.wnd, 0, 0, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
         Sleep(500);
         static COLORREF only[460 * 344];
-        wsprintfW(path, L"%s\\wizard-result-only.bmp", outDir);
+        FormatPath(path, L"%s\\wizard-result-only.bmp", outDir);
         SaveWindowBitmap(fresh.wnd, path, only, 460, 344);
         int alone = 412 * 22 - CountNear(only, 460, status, 248, 249, 252, 0);
         ok(ink <= alone + alone / 20, "status line ink %d, the result line alone %d: no caption left beneath", ink, alone);
@@ -566,7 +595,7 @@ int wmain(int argc, wchar_t** argv)
     // The installed tree stays until the next run, for the browser that opens it.
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
-    wsprintfW(root, L"%stally-road", temp);
+    FormatPath(root, L"%stally-road", temp);
     DeleteTree(root);
     CreateDirectoryW(root, 0);
     test_install_and_launch(root);

@@ -75,10 +75,10 @@ static void ShortcutPaths(wchar_t* desktopLink, wchar_t* startMenuLink)
 {
     wchar_t* folder = 0;
     SHGetKnownFolderPath(FOLDERID_Desktop, 0, 0, &folder);
-    wsprintfW(desktopLink, L"%s\\青禾书苑.lnk", folder);
+    FormatMaxPath(desktopLink, L"%s\\青禾书苑.lnk", folder);
     CoTaskMemFree(folder);
     SHGetKnownFolderPath(FOLDERID_Programs, 0, 0, &folder);
-    wsprintfW(startMenuLink, L"%s\\Tallybook\\青禾书苑.lnk", folder);
+    FormatMaxPath(startMenuLink, L"%s\\Tallybook\\青禾书苑.lnk", folder);
     CoTaskMemFree(folder);
 }
 
@@ -125,7 +125,7 @@ static void ClearPreviousInstall()
 
 static void InstalledPath(const wchar_t* name, wchar_t* out)
 {
-    wsprintfW(out, L"%s\\%s", InstallDir, name);
+    FormatMaxPath(out, L"%s\\%s", InstallDir, name);
 }
 
 static int worker_child(const wchar_t* scenario)
@@ -191,19 +191,19 @@ static void RunScenario(const wchar_t* scenario, bool withUninstaller, bool bloc
     MakeTempDir(scenario, dir);
     if (blockedBase) {
         wchar_t blocker[MAX_PATH];
-        wsprintfW(blocker, L"%s\\blocker", dir);
+        FormatPath(blocker, L"%s\\blocker", dir);
         WriteTextFile(blocker, "a file where a folder should be");
-        wsprintfW(local, L"%s\\blocker\\Local", dir);
+        FormatPath(local, L"%s\\blocker\\Local", dir);
     } else {
-        wsprintfW(local, L"%s\\Users\\a\\AppData\\Local", dir);
+        FormatPath(local, L"%s\\Users\\a\\AppData\\Local", dir);
     }
     if (withUninstaller) {
         wchar_t uninstaller[MAX_PATH];
-        wsprintfW(uninstaller, L"%s\\tallyuninstall.exe", dir);
+        FormatPath(uninstaller, L"%s\\tallyuninstall.exe", dir);
         WriteTextFile(uninstaller, "uninstall");
     }
     SetEnvironmentVariableW(L"LOCALAPPDATA", local);
-    wsprintfW(args, L"worker %s", scenario);
+    FormatPath(args, L"worker %s", scenario);
     int code = RunCopyOfSelf(dir, args);
     ok(code == 0, "scenario %s: child exit %d", u8(scenario), code);
     DeleteTree(dir);

@@ -33,6 +33,25 @@ const char* u8(const wchar_t* text)
     return out;
 }
 
+bool FormatPathAt(const char* file, int line, wchar_t* out, int capacity, const wchar_t* format, ...)
+{
+    // wvsprintfW stops at 1024 characters; its buffer has room for that and more.
+    static wchar_t whole[1100];
+    va_list args;
+    va_start(args, format);
+    int length = wvsprintfW(whole, format, args);
+    va_end(args);
+    bool fits = length >= 0 && length < capacity && length < 1024;
+    if (fits) {
+        lstrcpyW(out, whole);
+        return true;
+    }
+    ok_at(file, line, false, "path of %d characters does not fit its buffer of %d: %s%s",
+          length, capacity - 1, u8(whole), length >= 1024 ? "..." : "");
+    if (capacity > 0) out[0] = 0;
+    return false;
+}
+
 int test_summary(const char* name)
 {
     printf("%s: %d tests executed, %d failures\n", name, g_checks, g_failures);
@@ -43,9 +62,15 @@ int test_summary(const char* name)
 void MakeTempDir(const wchar_t* tag, wchar_t* out)
 {
     wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
+    DWORD length = GetTempPathW(MAX_PATH, temp);
+    ok(length > 0 && length < MAX_PATH, "temporary folder fits MAX_PATH: %lu characters", length);
     static LONG counter = 0;
-    wsprintfW(out, L"%stally-%s-%lu-%ld", temp, tag, GetCurrentProcessId(), InterlockedIncrement(&counter));
+    if (length == 0 || length >= MAX_PATH
+        || !FormatPathAt(__FILE__, __LINE__, out, MAX_PATH, L"%stally-%s-%lu-%ld", temp, tag, GetCurrentProcessId(),
+                         InterlockedIncrement(&counter))) {
+        out[0] = 0;
+        return;
+    }
     DeleteTree(out);
     CreateDirectoryW(out, 0);
 }
@@ -61,15 +86,14 @@ void DeleteTree(const wchar_t* path)
         return;
     }
     wchar_t pattern[MAX_PATH];
-    wsprintfW(pattern, L"%s\\*", path);
+    if (!FormatPath(pattern, L"%s\\*", path)) return;
     WIN32_FIND_DATAW found;
     HANDLE search = FindFirstFileW(pattern, &found);
     if (search != INVALID_HANDLE_VALUE) {
         do {
             if (!lstrcmpW(found.cFileName, L".") || !lstrcmpW(found.cFileName, L"..")) continue;
             wchar_t child[MAX_PATH];
-            wsprintfW(child, L"%s\\%s", path, found.cFileName);
-            DeleteTree(child);
+            if (FormatPath(child, L"%s\\%s", path, found.cFileName)) DeleteTree(child);
         } while (FindNextFileW(search, &found));
         FindClose(search);
     }
@@ -115,7 +139,8 @@ bool WriteTextFile(const wchar_t* path, const char* text)
 
 void OwnPath(wchar_t* out)
 {
-    GetModuleFileNameW(0, out, MAX_PATH);
+    DWORD length = GetModuleFileNameW(0, out, MAX_PATH);
+    ok(length > 0 && length < MAX_PATH, "own path fits MAX_PATH: %s", u8(out));
 }
 
 HWND FindWindowOf(DWORD pid, const wchar_t* className, const wchar_t* title)
@@ -131,14 +156,14 @@ HWND FindWindowOf(DWORD pid, const wchar_t* className, const wchar_t* title)
 
 void ArgToWindowsPath(const wchar_t* arg, wchar_t* out)
 {
-    if (arg[0] == L'/') wsprintfW(out, L"Z:%s", arg); else lstrcpynW(out, arg, MAX_PATH);
+    FormatPathAt(__FILE__, __LINE__, out, MAX_PATH, arg[0] == L'/' ? L"Z:%s" : L"%s", arg);
     for (wchar_t* p = out; *p; ++p) if (*p == L'/') *p = L'\\';
 }
 
 int RunAndWait(const wchar_t* commandLine, DWORD timeoutMs)
 {
     static wchar_t buffer[8192];
-    lstrcpynW(buffer, commandLine, 8192);
+    if (!FormatPath(buffer, L"%s", commandLine)) return -1;
     STARTUPINFOW si = { sizeof si };
     si.dwFlags = STARTF_USESTDHANDLES;
     si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
@@ -161,9 +186,8 @@ int RunCopyOfSelf(const wchar_t* dir, const wchar_t* args)
     OwnPath(self);
     const wchar_t* name = self;
     for (const wchar_t* p = self; *p; ++p) if (*p == L'\\') name = p + 1;
-    wsprintfW(copy, L"%s\\%s", dir, name);
+    if (!FormatPath(copy, L"%s\\%s", dir, name) || !FormatPath(command, L"\"%s\" %s", copy, args)) return -1;
     if (!CopyFileW(self, copy, FALSE)) return -1;
-    wsprintfW(command, L"\"%s\" %s", copy, args);
     return RunAndWait(command, 60000);
 }
 

@@ -16,6 +16,16 @@ bool ok_at(const char* file, int line, bool condition, const char* format, ...);
 // Wide text as UTF-8, for messages; returns one of a few rotating buffers.
 const char* u8(const wchar_t* text);
 
+// Formats a path (wsprintfW's format) into out, which holds capacity characters.
+// A path that does not fit fails a check that names it, and leaves out empty
+// rather than cut, so nothing acts on a shortened path.
+bool FormatPathAt(const char* file, int line, wchar_t* out, int capacity, const wchar_t* format, ...);
+template <typename T, size_t N> constexpr int ArrayCount(T (&)[N]) { return (int)N; }
+// For arrays; a pointer does not compile here: FormatMaxPath is for a pointer
+// to a buffer of MAX_PATH characters.
+#define FormatPath(out, ...) FormatPathAt(__FILE__, __LINE__, (out), ArrayCount(out), __VA_ARGS__)
+#define FormatMaxPath(out, ...) FormatPathAt(__FILE__, __LINE__, (out), MAX_PATH, __VA_ARGS__)
+
 // Prints the summary line and gives main's exit code.
 int test_summary(const char* name);
 

@@ -1,10 +1,10 @@
-// Paths for the test programs, built so that a long temporary or clone folder
-// fails the test with a message naming the path, never overruns a buffer.
+// Paths for the test programs, built with the checked formatter of ok.h: a
+// long temporary or clone folder fails a check naming the path, never
+// overruns a buffer.
 #pragma once
-#include <windows.h>
+#include "ok.h"
 
-// Formats into dest (capacity characters, terminator included); a result that
-// would not fit ends the test program with a message that names it.
-void FormatChecked(wchar_t* dest, int capacity, const wchar_t* format, ...);
-// dir\name into out (MAX_PATH), checked in the same way.
+// For a buffer given with its capacity, where FormatPath can't see it.
+#define FormatChecked(out, capacity, ...) FormatPathAt(__FILE__, __LINE__, (out), (capacity), __VA_ARGS__)
+// dir\name into out (MAX_PATH).
 void JoinPath(const wchar_t* dir, const wchar_t* name, wchar_t* out);

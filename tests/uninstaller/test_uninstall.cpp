@@ -47,15 +47,15 @@ struct Install {
     wchar_t dir[MAX_PATH];
 };
 
-static void PathIn(const wchar_t* dir, const wchar_t* name, wchar_t* out) { wsprintfW(out, L"%s\\%s", dir, name); }
+static void PathIn(const wchar_t* dir, const wchar_t* name, wchar_t* out) { FormatMaxPath(out, L"%s\\%s", dir, name); }
 
 static void Prepare(Install* in, const wchar_t* tag)
 {
     MakeTempDir(tag, in->root);
     PathIn(in->root, L"package", in->package);
     CreateDirectoryW(in->package, 0);
-    wsprintfW(in->local, L"%s\\AppData\\Local", in->root);
-    wsprintfW(in->dir, L"%s\\Tallybook", in->local);
+    FormatPath(in->local, L"%s\\AppData\\Local", in->root);
+    FormatPath(in->dir, L"%s\\Tallybook", in->local);
     wchar_t uninstaller[MAX_PATH];
     PathIn(in->package, L"tallyuninstall.exe", uninstaller);
     CopyFileW(g_uninstallerExe, uninstaller, FALSE);
@@ -357,7 +357,7 @@ static void test_planted_temporary_names()
     int links = 0;
     for (int pid = 4; pid <= 2048; pid += 4) {
         wchar_t name[64];
-        wsprintfW(name, L"tallyuninstall-%d.exe", pid);
+        FormatPath(name, L"tallyuninstall-%d.exe", pid);
         FormatChecked(planted, MAX_PATH, L"%s%s", temp, name);
         if (pid > 4) links += CreateHardLinkW(planted, user.thesis, 0) ? 1 : 0;
     }
@@ -452,7 +452,7 @@ static void test_finish_by_hand()
     DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &self,
                     SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, TRUE, 0);
     wchar_t selfArgs[64];
-    wsprintfW(selfArgs, L"--finish %Iu", (ULONG_PTR)self);
+    FormatPath(selfArgs, L"--finish %lu", (DWORD)(ULONG_PTR)self);
     FormatChecked(args, MAX_PATH + 32, L"--finish 0 \"%s\"", user.dir);
     const wchar_t* tries[] = { args, L"--finish 0", L"--finish 1234", L"--finish", selfArgs };
     const wchar_t* exes[] = { installed, g_uninstallerExe };
