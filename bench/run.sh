@@ -19,7 +19,8 @@ figure "tallybook.exe size" "$launcher" bytes 1
 figure "tallyinstall.exe size" "$setup" bytes 1
 figure "tallyinstall.exe beyond its two payloads" "$((setup - launcher - page))" bytes 1
 figure "tallyuninstall.exe size" "$(size "$build/bin/tallyuninstall.exe")" bytes 1
-figure "tallybook-2.0.zip size" "$(size "$build/bin/tallybook-2.0.zip")" bytes 1
+zip="tallybook-$(cat "$build/version.txt").zip"
+figure "$zip size" "$(size "$build/bin/$zip")" bytes 1
 figure "index.html size" "$page" bytes 1
 # The icon group each program carries: its RT_ICON images and the RT_GROUP_ICON directory.
 icon_bytes() {

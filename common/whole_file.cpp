@@ -1,19 +1,27 @@
-// Side files: "<target>.partial", or the first free "<target>.partialN".
-// Nothing found at those names is opened, followed or deleted: a side file is
-// created with CREATE_NEW on the name itself, so a link there makes it move on.
+// Side files: the first free of "~partial0" to "~partial7" in the target's
+// folder. The name is no longer than any of the product's file names, so the
+// side path fits wherever the target's does. Nothing found at those names is
+// opened, followed or deleted: a side file is created with CREATE_NEW on the
+// name itself, so anything there (a file, a link, a folder) makes it move on.
 #include "whole_file.h"
 #include "bounded_format.h"
 
-static const wchar_t* const SIDE_SUFFIXES[] = {
-    L".partial", L".partial1", L".partial2", L".partial3", L".partial4", L".partial5", L".partial6", L".partial7", 0,
+static const wchar_t* const SIDE_NAMES[] = {
+    L"~partial0", L"~partial1", L"~partial2", L"~partial3", L"~partial4", L"~partial5", L"~partial6", L"~partial7", 0,
 };
 
 // A new side file for path, open for writing; its name in side.
 static HANDLE CreateSideFile(const wchar_t* path, wchar_t* side)
 {
-    for (int i = 0; SIDE_SUFFIXES[i]; ++i) {
-        const wchar_t* suffix = SIDE_SUFFIXES[i];
-        if (FormatCutW(side, MAX_PATH, L"%s%s", path, suffix) != lstrlenW(path) + lstrlenW(suffix)) break;
+    wchar_t folder[MAX_PATH];
+    lstrcpynW(folder, path, MAX_PATH);
+    wchar_t* slash = 0;
+    for (wchar_t* p = folder; *p; ++p) if (*p == L'\\') slash = p;
+    if (!slash) return INVALID_HANDLE_VALUE;
+    *slash = 0;
+    for (int i = 0; SIDE_NAMES[i]; ++i) {
+        const wchar_t* name = SIDE_NAMES[i];
+        if (FormatCutW(side, MAX_PATH, L"%s\\%s", folder, name) != lstrlenW(folder) + 1 + lstrlenW(name)) break;
         HANDLE file = CreateFileW(side, GENERIC_WRITE, 0, 0, CREATE_NEW,
                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, 0);
         if (file != INVALID_HANDLE_VALUE) return file;

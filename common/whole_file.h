@@ -1,5 +1,5 @@
-// Files written whole or not at all. The bytes go to a side file beside the
-// target, created fresh (never through a link or over a file that is there),
+// Files written whole or not at all. The bytes go to a side file in the
+// target's folder, created fresh (never through a link or over a file that is there),
 // and the side file takes the target's name only once it is complete. A
 // failed or short write, a full disk, leaves the earlier target as it was and
 // no side file behind.

@@ -4,6 +4,7 @@
 #pragma once
 #include <windows.h>
 #include "../common/payload_blob.h"
+#include "../common/product_layout.h"
 
 enum {
     LAUNCHER_PATH_CAPACITY = 260,
@@ -14,10 +15,6 @@ enum {
     COMMAND_LINE_CAPACITY  = 4096,
 };
 
-extern const wchar_t PAGE_FILE_NAME[];          // "index.html"
-extern const wchar_t BASE_FOLDER_VARIABLE[];    // "LOCALAPPDATA"
-extern const wchar_t LOCAL_PRODUCT_DIR_FORMAT[];
-extern const wchar_t LOCAL_PAGE_FORMAT[];
 extern const char    FILE_URL_FORMAT[];
 extern const wchar_t APP_MODE_FORMAT[];
 extern const wchar_t FALLBACK_VERB[];
@@ -30,7 +27,8 @@ extern const wchar_t* const ChromeCandidates[];
 PayloadBlob LauncherPagePayload();
 
 bool IsExistingFile(const wchar_t* path);
-// Fills pagePath (260): the page beside the executable, else the local page.
+// Fills pagePath (260): the page beside the executable, else the local page;
+// empty when no page path can be formed whole.
 void ResolvePagePath(wchar_t* pagePath);
 // Makes the folder chain of dir, writes the carried page there when there is
 // none, and puts the local page's path in pagePath (260).

@@ -13,6 +13,11 @@ int RunLauncher()
 {
     wchar_t pagePath[LAUNCHER_PATH_CAPACITY];
     ResolvePagePath(pagePath);
+    // No page path could be formed whole: there is nothing to open.
+    if (!pagePath[0]) {
+        MessageBoxW(0, MESSAGE_TEXT, MESSAGE_CAPTION, MB_OK | MB_ICONINFORMATION);
+        return 0;
+    }
     wchar_t url[WIDE_URL_CAPACITY];
     // A URL that could not be built whole goes to no browser.
     if (BuildFileUrl(pagePath, url)) {

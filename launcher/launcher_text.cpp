@@ -1,10 +1,7 @@
-// The launcher's constant texts and browser candidate tables.
+// The launcher's constant texts and browser candidate tables; the product's
+// folder and file names are in common/product_layout.cpp.
 #include "launcher.h"
 
-const wchar_t PAGE_FILE_NAME[]           = L"index.html";
-const wchar_t BASE_FOLDER_VARIABLE[]     = L"LOCALAPPDATA";
-const wchar_t LOCAL_PRODUCT_DIR_FORMAT[] = L"%s\\Tallybook";
-const wchar_t LOCAL_PAGE_FORMAT[]        = L"%s\\index.html";
 const char    FILE_URL_FORMAT[]          = "file:///%s";
 const wchar_t APP_MODE_FORMAT[] =
     L"\"%s\" --app=\"%s\" --window-size=1260,880 --no-first-run --no-default-browser-check";

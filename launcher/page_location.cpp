@@ -10,25 +10,13 @@ bool IsExistingFile(const wchar_t* path)
     return (GetFileAttributesW(path) & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-// The executable's folder with its trailing backslash; false when the path
-// could not be read whole, since a cut path names some other folder.
-static bool ExecutableDir(wchar_t* dir)
-{
-    DWORD n = GetModuleFileNameW(GetModuleHandleW(0), dir, LAUNCHER_PATH_CAPACITY);
-    if (n == 0 || n >= LAUNCHER_PATH_CAPACITY) { dir[0] = 0; return false; }
-    wchar_t* slash = 0;
-    for (wchar_t* p = dir; *p; ++p) if (*p == L'\\') slash = p;
-    if (slash) slash[1] = 0; else dir[0] = 0;
-    return true;
-}
-
-// LOCALAPPDATA when set and whole, else the temporary folder; when neither can
-// be read, the same fixed drive folder the setup program falls back to.
+// LOCALAPPDATA when set and whole, else the temporary folder (the setup
+// program falls back to C:\Tallybook instead); when neither can be read, the
+// drive root.
 static void BaseFolder(wchar_t* base)
 {
-    DWORD n = GetEnvironmentVariableW(BASE_FOLDER_VARIABLE, base, LAUNCHER_PATH_CAPACITY);
-    if (n > 0 && n < LAUNCHER_PATH_CAPACITY) return;
-    n = GetTempPathW(LAUNCHER_PATH_CAPACITY, base);
+    if (ReadBaseFolder(base)) return;
+    DWORD n = GetTempPathW(LAUNCHER_PATH_CAPACITY, base);
     if (n > 0 && n < LAUNCHER_PATH_CAPACITY) return;
     lstrcpynW(base, L"C:", LAUNCHER_PATH_CAPACITY);
 }
@@ -62,38 +50,20 @@ static bool IsUsablePage(const wchar_t* path)
 void ResolvePagePath(wchar_t* pagePath)
 {
     wchar_t dir[LAUNCHER_PATH_CAPACITY];
-    // A folder too long for the page's name beside it has no page beside it.
-    if (ExecutableDir(dir) && lstrlenW(dir) + lstrlenW(PAGE_FILE_NAME) < LAUNCHER_PATH_CAPACITY) {
-        lstrcpynW(pagePath, dir, LAUNCHER_PATH_CAPACITY);
-        lstrcatW(pagePath, PAGE_FILE_NAME);
-        if (IsUsablePage(pagePath)) return;
-    }
+    // An own path or a folder too long for the page's name beside it has no page beside it.
+    if (OwnFolder(dir) && FormatWholePath(pagePath, PAGE_FILE_FORMAT, dir) && IsUsablePage(pagePath)) return;
     wchar_t base[LAUNCHER_PATH_CAPACITY];
     BaseFolder(base);
     wchar_t localProductDir[LAUNCHER_PATH_CAPACITY];
-    FormatCutW(localProductDir, LAUNCHER_PATH_CAPACITY, LOCAL_PRODUCT_DIR_FORMAT, base);
-    EnsureLocalPage(localProductDir, pagePath);
+    pagePath[0] = 0;
+    if (FormatWholePath(localProductDir, PRODUCT_FOLDER_FORMAT, base)) EnsureLocalPage(localProductDir, pagePath);
 }
 
-static void CreateFolderChain(const wchar_t* dir)
-{
-    wchar_t work[LAUNCHER_PATH_CAPACITY];
-    lstrcpynW(work, dir, LAUNCHER_PATH_CAPACITY);
-    // From index 3 on, past a drive prefix such as C:\; existing folders are the normal case.
-    int length = lstrlenW(work);
-    for (int i = 3; i < length; ++i) {
-        if (work[i] != L'\\') continue;
-        work[i] = 0;
-        CreateDirectoryW(work, 0);
-        work[i] = L'\\';
-    }
-    CreateDirectoryW(work, 0);
-}
 
 void EnsureLocalPage(const wchar_t* dir, wchar_t* pagePath)
 {
     CreateFolderChain(dir);
-    FormatCutW(pagePath, LAUNCHER_PATH_CAPACITY, LOCAL_PAGE_FORMAT, dir);
+    if (!FormatWholePath(pagePath, PAGE_FILE_FORMAT, dir)) { pagePath[0] = 0; return; }
     if (IsUsablePage(pagePath)) return;  // a page that shows something is never replaced
     // Whole or not at all; only an empty or cut page is replaced.
     PayloadBlob page = LauncherPagePayload();

@@ -9,7 +9,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
 dist=${2:-dist}
-files=(tallyinstall.exe tallybook.exe tallyuninstall.exe index.html tallybook-2.0.zip)
+# The package's name carries the version the build was configured with.
+zip="tallybook-$(cat "$build/version.txt").zip"
+files=(tallyinstall.exe tallybook.exe tallyuninstall.exe index.html "$zip")
 
 parent=$(dirname "$dist")
 mkdir -p "$parent"
@@ -17,7 +19,7 @@ stage=$(mktemp -d "$parent/.dist-stage.XXXXXX")
 old=""
 trap 'rm -rf "$stage" ${old:+"$old"}' EXIT
 
-for f in tallyinstall.exe tallybook.exe tallyuninstall.exe tallybook-2.0.zip; do
+for f in tallyinstall.exe tallybook.exe tallyuninstall.exe "$zip"; do
   [ -f "$build/bin/$f" ] || { echo "make-dist: $build/bin/$f is missing (did the build fail?)" >&2; exit 1; }
   cp "$build/bin/$f" "$stage/"
 done
@@ -25,7 +27,7 @@ cp payload/index.html "$stage/"
 # Modes independent of the umask.
 chmod 0755 "$stage"
 chmod 0755 "$stage"/*.exe
-chmod 0644 "$stage/index.html" "$stage/tallybook-2.0.zip"
+chmod 0644 "$stage/index.html" "$stage/$zip"
 
 if [ -n "${SIGN_PKCS12:-}" ]; then
   for f in tallyinstall.exe tallybook.exe tallyuninstall.exe; do
@@ -36,8 +38,8 @@ if [ -n "${SIGN_PKCS12:-}" ]; then
 fi
 # The zip must hold exactly the programs and page beside it.
 for f in tallyinstall.exe tallyuninstall.exe index.html; do
-  unzip -p "$stage/tallybook-2.0.zip" "$f" | cmp -s - "$stage/$f" ||
-    { echo "make-dist: tallybook-2.0.zip does not hold this $f" >&2; exit 1; }
+  unzip -p "$stage/$zip" "$f" | cmp -s - "$stage/$f" ||
+    { echo "make-dist: $zip does not hold this $f" >&2; exit 1; }
 done
 
 if [ -e "$dist" ]; then

@@ -9,17 +9,7 @@
 
 void CreateDirectoryChain(const wchar_t* path)
 {
-    wchar_t work[MAX_PATH];
-    lstrcpynW(work, path, MAX_PATH);
-    // Index 3 passes over a drive prefix such as C:\; existing folders are the normal case.
-    for (int i = 3; work[i]; ++i) {
-        if (work[i] == L'\\') {
-            work[i] = 0;
-            CreateDirectoryW(work, 0);
-            work[i] = L'\\';
-        }
-    }
-    CreateDirectoryW(work, 0);
+    CreateFolderChain(path);
 }
 
 // Written whole or not at all: a full disk or a failed write never leaves a
@@ -31,20 +21,14 @@ BOOL WriteWholeFile(const wchar_t* path, const unsigned char* bytes, unsigned in
 
 DeployResult DeployUninstaller()
 {
-    wchar_t ownDir[MAX_PATH];
-    DWORD n = GetModuleFileNameW(0, ownDir, MAX_PATH);
-    if (n >= MAX_PATH) n = MAX_PATH - 1;
-    ownDir[n] = 0;
-    wchar_t* slash = wcsrchr(ownDir, L'\\');
-    if (slash) *slash = 0;
-
-    wchar_t source[MAX_PATH];
-    FormatCutW(source, MAX_PATH, UNINSTALLER_FORMAT, ownDir);
+    // An own path too long to read whole hides whether an uninstaller is beside it.
+    wchar_t ownDir[MAX_PATH], source[MAX_PATH];
+    if (!OwnFolder(ownDir) || !FormatWholePath(source, UNINSTALLER_FORMAT, ownDir)) return DEPLOY_FAILED;
     // A missing source (all bits set) and a folder of that name are both skipped.
     if (GetFileAttributesW(source) & FILE_ATTRIBUTE_DIRECTORY) return DEPLOY_SKIPPED;
 
     wchar_t destination[MAX_PATH];
-    FormatCutW(destination, MAX_PATH, UNINSTALLER_FORMAT, InstallDir);
+    if (!InstalledFilePath(UNINSTALLER_FORMAT, destination)) return DEPLOY_FAILED;
     return CopyFileWhole(source, destination) ? DEPLOY_COPIED : DEPLOY_FAILED;
 }
 
@@ -60,8 +44,7 @@ void CreateAppShortcut(const wchar_t* folder)
     IPersistFile* persist = 0;
     if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, (void**)&persist)) && persist) {
         wchar_t file[MAX_PATH];
-        FormatCutW(file, MAX_PATH, SHORTCUT_FILE_FORMAT, folder, SHORTCUT_FILE_NAME);
-        persist->Save(file, TRUE);
+        if (FormatWholePath(file, SHORTCUT_FILE_FORMAT, folder, SHORTCUT_FILE_NAME)) persist->Save(file, TRUE);
         persist->Release();
     }
     link->Release();

@@ -1,35 +1,24 @@
-// What the setup program installs and where: fixed names, captions, the
-// registry table, and the two process-wide paths derived at start-up.
+// What the setup program installs and where: the process-wide install paths,
+// the registry table and the payloads. The product's names and folders come
+// from common/product_layout.h; the steps are in install_steps.h.
 #pragma once
 #include <windows.h>
 #include "../common/payload_blob.h"
+#include "../common/product_layout.h"
 
-#define INSTALL_STEP_COUNT 7
 #define UNINSTALL_COMMAND_CAPACITY 323
 #define UNINSTALL_KEY_CAPACITY 160
 
 // Set once by ComputeInstallPaths before any window exists; read-only after.
 extern wchar_t InstallDir[MAX_PATH];
 extern wchar_t AppExePath[MAX_PATH];
+// False when InstallDir or AppExePath would be cut: nothing is then created
+// under either name, written into a shortcut or into the registry.
+extern BOOL InstallPathsWhole;
 
-extern const wchar_t INSTALL_DIR_FORMAT[];      // "%s\Tallybook"
-extern const wchar_t APP_EXE_FORMAT[];          // "%s\tallybook.exe"
-extern const wchar_t PAGE_FILE_FORMAT[];        // "%s\index.html"
-extern const wchar_t UNINSTALLER_FORMAT[];      // "%s\tallyuninstall.exe"
 extern const wchar_t UNINSTALL_COMMAND_FORMAT[];
-extern const wchar_t START_MENU_FOLDER_FORMAT[];
-extern const wchar_t SHORTCUT_FILE_FORMAT[];
-extern const wchar_t SHORTCUT_FILE_NAME[];
 extern const wchar_t SHORTCUT_DESCRIPTION[];
-extern const wchar_t BASE_FOLDER_VARIABLE[];
-extern const wchar_t FALLBACK_BASE_FOLDER[];
-extern const wchar_t PRODUCT_KEY[];
-extern const wchar_t UNINSTALL_KEY[];
-extern const wchar_t* const InstallStepTable[INSTALL_STEP_COUNT];
-extern const DWORD InstallStepPauseMs[INSTALL_STEP_COUNT];
-
-extern const GUID DESKTOP_FOLDER_ID;   // FOLDERID_Desktop
-extern const GUID PROGRAMS_FOLDER_ID;  // FOLDERID_Programs
+extern const wchar_t PRODUCT_VERSION[];       // "2.0", from the build's one version
 
 // Where a registry value's data comes from.
 enum RegSource {
@@ -62,5 +51,7 @@ DWORD EstimatedSizeKb(unsigned int launcherBytes, unsigned int pageBytes);
 void ComputeInstallPaths();
 // The same derivation from a given base folder.
 void DeriveInstallPaths(const wchar_t* baseFolder);
+// dir\name for one of the installed files; false when it would be cut.
+BOOL InstalledFilePath(const wchar_t* format, wchar_t* path);
 // The quoted uninstall command for InstallDir.
 void FormatUninstallCommand(wchar_t* dest /* UNINSTALL_COMMAND_CAPACITY */);

@@ -3,6 +3,7 @@
 #include "wizard_window.h"
 #include "install_plan.h"
 #include "install_worker.h"
+#include "install_steps.h"
 #include <commctrl.h>
 #include <shellapi.h>
 
@@ -35,7 +36,7 @@ struct ControlPlan {
 static const ControlPlan CONTROLS[] = {
     { IDC_LOGO, L"STATIC", L"禾", WS_CHILD | WS_VISIBLE | SS_CENTER | SS_CENTERIMAGE, 20, 12, 72, 72, -52, TRUE },
     { IDC_TITLE, L"STATIC", L"青禾书苑", WS_CHILD | WS_VISIBLE, 104, 20, 320, 40, -26, TRUE },
-    { IDC_SUBTITLE, L"STATIC", L"Tallybook 桌面版 · 安装向导 v2.0", WS_CHILD | WS_VISIBLE, 106, 62, 330, 24, -13, FALSE },
+    { IDC_SUBTITLE, L"STATIC", L"Tallybook 桌面版 · 安装向导 v" TALLY_VERSION_TEXT, WS_CHILD | WS_VISIBLE, 106, 62, 330, 24, -13, FALSE },
     { IDC_INFO, L"STATIC",
       L"安装位置：%LOCALAPPDATA%\\Tallybook\n将创建桌面快捷方式、开始菜单快捷方式，并注册系统卸载项。",
       WS_CHILD | WS_VISIBLE, 24, 104, 412, 44, -13, FALSE },
@@ -95,8 +96,8 @@ LRESULT CALLBACK SetupWndProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lPar
         if (LOWORD(wParam) == IDC_ACTION) OnActionPressed(wnd);
         return 0;
     case WM_SETUP_STEP:
-        if (wParam < INSTALL_STEP_COUNT) SetLabelText(g_statusWnd, InstallStepTable[wParam]);
-        SendMessageW(g_progressWnd, PBM_SETPOS, (wParam * 100 + 100) / 7, 0);
+        if (wParam < (WPARAM)INSTALL_STEP_COUNT) SetLabelText(g_statusWnd, InstallStepTable[wParam].caption);
+        SendMessageW(g_progressWnd, PBM_SETPOS, (wParam * 100 + 100) / INSTALL_STEP_COUNT, 0);
         return 0;
     case WM_SETUP_DONE:
         g_installFinished = 1;

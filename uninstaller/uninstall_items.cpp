@@ -3,7 +3,7 @@
 // folder stays, and so does the folder around it. A shortcut or registry key
 // goes only when it names this install.
 #include "uninstall_items.h"
-#include "../setup/install_plan.h"
+#include "../common/product_layout.h"
 #include "../common/bounded_format.h"
 #include <shlobj.h>
 
@@ -48,7 +48,7 @@ static BOOL PointsAtLauncher(const wchar_t* link, const wchar_t* launcher)
 static void RemoveShortcut(UninstallReport* report, const wchar_t* folder, const wchar_t* launcher)
 {
     wchar_t link[MAX_PATH], resolvedFolder[MAX_PATH];
-    FormatCutW(link, MAX_PATH, SHORTCUT_FILE_FORMAT, folder, SHORTCUT_FILE_NAME);
+    if (!FormatWholePath(link, SHORTCUT_FILE_FORMAT, folder, SHORTCUT_FILE_NAME)) return;
     if (GetFileAttributesW(link) == INVALID_FILE_ATTRIBUTES) return;
     // Someone else's shortcut of the same name (another install) stays.
     if (!PointsAtLauncher(link, launcher)) return;
@@ -65,9 +65,10 @@ static void RemoveShortcuts(UninstallReport* report, const wchar_t* launcher)
     }
     if (SUCCEEDED(SHGetKnownFolderPath(PROGRAMS_FOLDER_ID, 0, 0, &folder))) {
         wchar_t startMenu[MAX_PATH];
-        FormatCutW(startMenu, MAX_PATH, START_MENU_FOLDER_FORMAT, folder);
-        RemoveShortcut(report, startMenu, launcher);
-        Note(report, RemoveEmptyFolder(startMenu, 0), startMenu);
+        if (FormatWholePath(startMenu, START_MENU_FOLDER_FORMAT, folder)) {
+            RemoveShortcut(report, startMenu, launcher);
+            Note(report, RemoveEmptyFolder(startMenu, 0), startMenu);
+        }
         CoTaskMemFree(folder);
     }
 }
@@ -93,17 +94,17 @@ void UninstallEverything(const wchar_t* installDir, BOOL removeUninstaller, Unin
 {
     ZeroMemory(report, sizeof *report);
     wchar_t resolvedDir[MAX_PATH], launcher[MAX_PATH];
-    FormatCutW(launcher, MAX_PATH, APP_EXE_FORMAT, installDir);
-    BOOL folderThere = ResolvePath(installDir, resolvedDir);
+    // The caller passes a whole folder; its launcher's path fits as the setup program's did.
+    BOOL folderThere = FormatWholePath(launcher, APP_EXE_FORMAT, installDir) && ResolvePath(installDir, resolvedDir);
     if (folderThere) {
-        RemoveInstalledFile(report, installDir, resolvedDir, L"tallybook.exe");
-        RemoveInstalledFile(report, installDir, resolvedDir, L"index.html");
+        RemoveInstalledFile(report, installDir, resolvedDir, LAUNCHER_FILE_NAME);
+        RemoveInstalledFile(report, installDir, resolvedDir, PAGE_FILE_NAME);
     }
     RemoveShortcuts(report, launcher);
     Note(report, RemoveKeyNaming(PRODUCT_KEY, L"InstallPath", installDir), L"HKEY_CURRENT_USER\\Software\\Tallybook");
     // While anything is left, the uninstaller and its entry stay, so the user can try again.
     if (report->left) return;
-    if (removeUninstaller && folderThere) RemoveInstalledFile(report, installDir, resolvedDir, L"tallyuninstall.exe");
+    if (removeUninstaller && folderThere) RemoveInstalledFile(report, installDir, resolvedDir, UNINSTALLER_FILE_NAME);
     Note(report, RemoveEmptyFolder(installDir, &report->folderKept), installDir);
     if (report->left == 0)
         Note(report, RemoveKeyNaming(UNINSTALL_KEY, L"InstallLocation", installDir),

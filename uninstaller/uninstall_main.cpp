@@ -4,7 +4,7 @@
 // too), and says what happened. Anywhere else it removes nothing.
 #include "uninstall_items.h"
 #include "self_removal.h"
-#include "../setup/install_plan.h"
+#include "../common/product_layout.h"
 #include "../common/bounded_format.h"
 #include "../common/dll_search.h"
 #include <objbase.h>
@@ -22,6 +22,10 @@ static const wchar_t LINKED_INSTALL[] =
 static const wchar_t FINISH_REFUSED[] =
     L"没有删除任何内容：卸载只能由安装文件夹中的 tallyuninstall.exe 开始。";
 
+// Where the setup program installs; read once at the start.
+static wchar_t g_installDir[MAX_PATH];
+static BOOL g_installDirWhole;
+
 static void Tell(const wchar_t* format, const wchar_t* path, UINT icon)
 {
     wchar_t text[1024];
@@ -32,7 +36,7 @@ static void Tell(const wchar_t* format, const wchar_t* path, UINT icon)
 static void UninstallAndReport(BOOL removeUninstaller)
 {
     UninstallReport report;
-    UninstallEverything(InstallDir, removeUninstaller, &report);
+    UninstallEverything(g_installDir, removeUninstaller, &report);
     wchar_t text[2 * REPORT_CAPACITY + 512];
     FormatReport(&report, text, sizeof text / sizeof text[0]);
     MessageBoxW(0, text, CAPTION, MB_OK | (report.left || report.linked ? MB_ICONWARNING : MB_ICONINFORMATION));
@@ -42,20 +46,20 @@ static void UninstallAndReport(BOOL removeUninstaller)
 static BOOL InstalledUninstaller(wchar_t* resolved)
 {
     wchar_t planned[MAX_PATH];
-    FormatCutW(planned, MAX_PATH, UNINSTALLER_FORMAT, InstallDir);
-    return ResolvePath(planned, resolved);
+    // A cut path names some other file: then there is no install of ours to find.
+    return g_installDirWhole && FormatWholePath(planned, UNINSTALLER_FORMAT, g_installDir) && ResolvePath(planned, resolved);
 }
 
 static void RunInstalled()
 {
     wchar_t ownPath[MAX_PATH], resolvedOwn[MAX_PATH], resolvedPlanned[MAX_PATH];
     DWORD n = GetModuleFileNameW(0, ownPath, MAX_PATH);
-    if (!InstalledUninstaller(resolvedPlanned)) { Tell(NOT_INSTALLED, InstallDir, MB_ICONINFORMATION); return; }
+    if (!InstalledUninstaller(resolvedPlanned)) { Tell(NOT_INSTALLED, g_installDir, MB_ICONINFORMATION); return; }
     if (n == 0 || n >= MAX_PATH || !ResolvePath(ownPath, resolvedOwn) || lstrcmpiW(resolvedOwn, resolvedPlanned)) {
-        Tell(NOT_THE_INSTALL, InstallDir, MB_ICONINFORMATION);
+        Tell(NOT_THE_INSTALL, g_installDir, MB_ICONINFORMATION);
         return;
     }
-    if (IsLinkedFolder(InstallDir)) { Tell(LINKED_INSTALL, InstallDir, MB_ICONWARNING); return; }
+    if (IsLinkedFolder(g_installDir)) { Tell(LINKED_INSTALL, g_installDir, MB_ICONWARNING); return; }
     if (MessageBoxW(0, QUESTION, CAPTION, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) return;
     // If the hand-off fails, do the work here; only this file then stays.
     if (!HandOffToTemporaryCopy()) UninstallAndReport(FALSE);
@@ -65,7 +69,7 @@ static void RunTemporaryCopy(const wchar_t* handleText)
 {
     wchar_t resolvedPlanned[MAX_PATH];
     if (!InstalledUninstaller(resolvedPlanned) || !AcceptHandOff(handleText, resolvedPlanned)
-        || IsLinkedFolder(InstallDir)) {
+        || IsLinkedFolder(g_installDir)) {
         MessageBoxW(0, FINISH_REFUSED, CAPTION, MB_OK | MB_ICONWARNING);
         return;
     }
@@ -77,7 +81,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 {
     RestrictDllSearchToSystem();
     CoInitializeEx(0, COINIT_APARTMENTTHREADED);
-    ComputeInstallPaths();
+    g_installDirWhole = PlannedInstallFolder(g_installDir);
     int argc = 0;
     wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     if (argv && argc >= 2 && !lstrcmpW(argv[1], L"--finish")) RunTemporaryCopy(argc == 3 ? argv[2] : L"");

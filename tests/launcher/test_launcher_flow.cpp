@@ -197,7 +197,7 @@ static void test_copy_without_page()
     RunLauncher(exe);
     FormatPath(page, L"%s\\Tallybook\\index.html", deep);
     ok(SameAsPage(page), "exactly the %lu carried bytes written to %s", g_pageSize, u8(page));
-    FormatPath(partial, L"%s.partial", page);
+    FormatPath(partial, L"%s\\Tallybook\\~partial0", deep);
     ok(!FileExists(partial), "no side file left behind");
     char url[MAX_PATH * 3];
     PlainUrl(page, url);
@@ -252,7 +252,7 @@ static void test_cut_page_is_rewritten()
             PlainUrl(page, url);
             CheckStarted(edge, url, "the whole page is opened");
             wchar_t side[MAX_PATH];
-            FormatPath(side, L"%s.partial", page);
+            FormatPath(side, L"%s\\~partial0", productDir);
             ok(!FileExists(side), "no side file left behind");
             EndBed(&bed);
         }
@@ -284,9 +284,9 @@ static void test_cut_page_is_rewritten()
     FormatPath(productDir, L"%s\\Tallybook", bed.local);
     SHCreateDirectoryExW(0, productDir, 0);
     FormatPath(page, L"%s\\index.html", productDir);
-    FormatPath(side, L"%s.partial", page);
+    FormatPath(side, L"%s\\~partial0", productDir);
     WriteTextFile(side, "<!doctype html><html lang=\"zh-CN\"><head><ti");
-    FormatPath(dir, L"%s.partial1", page);
+    FormatPath(dir, L"%s\\~partial1", productDir);
     CreateDirectoryW(dir, 0);
     PlaceRecorder(bed.programFilesX86, EDGE_TAIL, edge);
     RunLauncher(exe);
@@ -303,9 +303,9 @@ static void test_cut_page_is_rewritten()
     PlaceLauncher(dir, L"tallybook.exe", exe);
     FormatPath(productDir, L"%s\\Tallybook", bed.local);
     FormatPath(page, L"%s\\index.html", productDir);
-    const wchar_t* suffixes[] = { L"", L"1", L"2", L"3", L"4", L"5", L"6", L"7" };
+    const wchar_t* suffixes[] = { L"0", L"1", L"2", L"3", L"4", L"5", L"6", L"7" };
     for (const wchar_t* suffix : suffixes) {
-        FormatPath(side, L"%s.partial%s", page, suffix);
+        FormatPath(side, L"%s\\~partial%s", productDir, suffix);
         SHCreateDirectoryExW(0, side, 0);
     }
     PlaceRecorder(bed.programFilesX86, EDGE_TAIL, edge);

@@ -2,12 +2,13 @@
 // setup program actually installs.
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
-import { readFileSync, existsSync } from 'node:fs';
+import { readFileSync } from 'node:fs';
 import path from 'node:path';
 import { ROOT, PAGE_PATH } from './support.mjs';
 
+const LAYOUT = path.join(ROOT, 'common', 'product_layout.cpp');
 const PLAN = path.join(ROOT, 'setup', 'install_plan.cpp');
-const CMAKE_FILES = ['CMakeLists.txt', 'setup/CMakeLists.txt'].map(f => path.join(ROOT, f)).filter(existsSync);
+const CMAKE_FILES = ['CMakeLists.txt', 'setup/CMakeLists.txt'].map(f => path.join(ROOT, f));
 
 const html = readFileSync(PAGE_PATH, 'utf8');
 const section = id => {
@@ -20,9 +21,9 @@ const about = section('about');
 const chips = [...about.matchAll(/<span class="kbd">([^<]*)<\/span>/g)].map(m => m[1]);
 const faq = [...about.matchAll(/<details[\s\S]*?<\/details>/g)].map(m => text(m[0]));
 
-// Names the plan joins onto a folder: L"%s\\name".
-function planNames() {
-  const src = readFileSync(PLAN, 'utf8');
+// Names the product's layout joins onto a folder: L"%s\\name".
+function layoutNames() {
+  const src = readFileSync(LAYOUT, 'utf8');
   return { src, joined: new Set([...src.matchAll(/L"%s\\\\([^"\\]+)"/g)].map(m => m[1])) };
 }
 
@@ -34,8 +35,8 @@ test('the page states the layout in the about card', () => {
   assert.match(faq[3], /%LOCALAPPDATA%\\Tallybook/);
 });
 
-test('install folder and file names agree with the setup program', { skip: !existsSync(PLAN) && 'setup/install_plan.cpp not there yet' }, () => {
-  const { src, joined } = planNames();
+test('install folder and file names agree with the programs', () => {
+  const { src, joined } = layoutNames();
   const [folderChip, appExe, page, , uninstaller] = chips;
   const m = folderChip.match(/^%([A-Z_]+)%\\(.+)$/);
   assert.ok(m, folderChip);
@@ -44,15 +45,24 @@ test('install folder and file names agree with the setup program', { skip: !exis
   for (const name of [appExe, page, uninstaller]) assert.ok(joined.has(name), `${name} in ${[...joined]}`);
 });
 
-test('the uninstall entry name the FAQ points to is the one registered', { skip: !existsSync(PLAN) && 'setup/install_plan.cpp not there yet' }, () => {
-  const { src } = planNames();
+test('the uninstall entry name the FAQ points to is the one registered', () => {
+  const src = readFileSync(PLAN, 'utf8');
   const shown = faq[2].match(/「(青禾书苑 \(Tallybook\))」/);
   assert.ok(shown, faq[2]);
   assert.match(src, /L"DisplayName",[^}]*L"青禾书苑 \(Tallybook\)"/);
 });
 
-test('setup executable name agrees with the build', { skip: CMAKE_FILES.length === 0 && 'no CMakeLists.txt yet' }, () => {
+test('setup executable name agrees with the build', () => {
   const cmake = CMAKE_FILES.map(f => readFileSync(f, 'utf8')).join('\n');
   const names = [...cmake.matchAll(/OUTPUT_NAME\s+"?([\w.-]+)"?/g)].map(m => m[1]);
   assert.ok(names.includes(chips[3].replace(/\.exe$/, '')), `tallyinstall in OUTPUT_NAME ${names}`);
+});
+
+test('every version the page shows is the build\'s one version', () => {
+  const cmake = readFileSync(CMAKE_FILES[0], 'utf8');
+  const m = cmake.match(/project\(Tallybook VERSION (\d+)\.(\d+)/);
+  assert.ok(m, 'project(Tallybook VERSION ...) in CMakeLists.txt');
+  const shown = [...html.matchAll(/v(\d+(?:\.\d+)+)/g)].map(v => v[1]);
+  assert.equal(shown.length, 3, `the brand, the about card and the footer: ${shown}`);
+  for (const v of shown) assert.equal(v, `${m[1]}.${m[2]}`, `page says v${v}, the build is ${m[1]}.${m[2]}`);
 });

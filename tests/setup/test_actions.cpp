@@ -23,11 +23,13 @@ static void test_directory_chain()
     DeleteTree(root);
 }
 
-// No "<path>.partial*" side file may stay after a write, whatever its outcome.
+// No "~partial*" side file may stay beside a written file, whatever the outcome.
 static void CheckNoSideFiles(const wchar_t* path)
 {
     wchar_t pattern[MAX_PATH];
-    wsprintfW(pattern, L"%s.partial*", path);
+    FormatPath(pattern, L"%s", path);
+    *wcsrchr(pattern, L'\\') = 0;
+    lstrcatW(pattern, L"\\~partial*");
     WIN32_FIND_DATAW found;
     HANDLE search = FindFirstFileW(pattern, &found);
     ok(search == INVALID_HANDLE_VALUE, "no side file left: %s", search == INVALID_HANDLE_VALUE ? "" : u8(found.cFileName));
@@ -100,10 +102,10 @@ static void test_write_failing_part_way()
     // A stale side file from an interrupted run, or a folder there, is not
     // ours: left as it is, and the write still lands.
     wchar_t side[MAX_PATH];
-    wsprintfW(side, L"%s.partial", path);
+    FormatPath(side, L"%s\\~partial0", root);
     WriteTextFile(side, "stale");
     wchar_t sideFolder[MAX_PATH];
-    wsprintfW(sideFolder, L"%s.partial1", path);
+    FormatPath(sideFolder, L"%s\\~partial1", root);
     CreateDirectoryW(sideFolder, 0);
     ok(WriteWholeFile(path, bytes, pageSize), "a write beside taken side names succeeds");
     back = ReadWholeFile(path, &size);
@@ -112,6 +114,9 @@ static void test_write_failing_part_way()
     back = ReadWholeFile(side, &size);
     ok(back && size == 5, "the stale side file is untouched: %lu bytes", size);
     if (back) HeapFree(GetProcessHeap(), 0, back);
+    DeleteFileW(side);
+    RemoveDirectoryW(sideFolder);
+    CheckNoSideFiles(path);
     VirtualFree(bytes, 0, MEM_RELEASE);
     DeleteTree(root);
 }
@@ -121,6 +126,7 @@ static int deploy_child(const wchar_t* installDir, const wchar_t* expected)
 {
     g_testContext = "deploy (child)";
     lstrcpyW(InstallDir, installDir);
+    InstallPathsWhole = TRUE;  // a short folder of the test's own
     DeployResult got = DeployUninstaller();
     DeployResult want = !lstrcmpW(expected, L"copied") ? DEPLOY_COPIED
                       : !lstrcmpW(expected, L"failed") ? DEPLOY_FAILED : DEPLOY_SKIPPED;

@@ -6,6 +6,9 @@
 #include "../../setup/install_worker.h"
 #include <shlobj.h>
 
+// Each step's pause, as the user must be given time to read its caption.
+static const DWORD PAUSES_MS[7] = { 220, 260, 220, 200, 260, 220, 180 };
+
 struct Notice { UINT message; WPARAM wParam; DWORD at; };
 static Notice g_notices[64];
 static int g_noticeCount = 0;
@@ -58,8 +61,8 @@ static void CheckNotices(WPARAM expectedResult)
            "done: message 0x%x result %d, expected %d", g_notices[7].message, (int)g_notices[7].wParam, (int)expectedResult);
     // Each pause comes between a step's notice and the next one.
     for (int i = 1; i < 8 && i < g_noticeCount; ++i)
-        ok(g_notices[i].at - g_notices[i - 1].at + 20 >= InstallStepPauseMs[i - 1],
-           "gap before notice %d: %lu ms, pause %lu ms", i, g_notices[i].at - g_notices[i - 1].at, InstallStepPauseMs[i - 1]);
+        ok(g_notices[i].at - g_notices[i - 1].at + 20 >= PAUSES_MS[i - 1],
+           "gap before notice %d: %lu ms, pause %lu ms", i, g_notices[i].at - g_notices[i - 1].at, PAUSES_MS[i - 1]);
 }
 
 static bool SameBytes(const wchar_t* path, PayloadBlob blob)
@@ -89,26 +92,39 @@ static void CheckShortcutsAndRegistry()
     ok(FileExists(desktopLink), "desktop shortcut %s", u8(desktopLink));
     ok(FileExists(startMenuLink), "start-menu shortcut %s", u8(startMenuLink));
 
-    wchar_t command[UNINSTALL_COMMAND_CAPACITY];
-    FormatUninstallCommand(command);
-    for (int i = 0; i < REGISTRY_ENTRY_COUNT; ++i) {
-        const RegistryEntry& e = RegistryPlan[i];
-        BYTE data[1024];
+    // The eleven values written out here, not taken from the product's table.
+    wchar_t command[2 * MAX_PATH];
+    FormatPath(command, L"\"%s\\tallyuninstall.exe\"", InstallDir);
+    struct Expected { const wchar_t* key; const wchar_t* name; const wchar_t* text; DWORD number; };
+    const wchar_t* product = L"Software\\Tallybook";
+    const wchar_t* uninstall = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tallybook";
+    const DWORD estimated = ((LauncherPayload().size + PagePayload().size) >> 10) + 1;
+    const Expected expected[] = {
+        { product, L"InstallPath", InstallDir, 0 },
+        { product, L"Version", L"2.0", 0 },
+        { uninstall, L"DisplayName", L"青禾书苑 (Tallybook)", 0 },
+        { uninstall, L"DisplayVersion", L"2.0", 0 },
+        { uninstall, L"Publisher", L"Tallybook Studio", 0 },
+        { uninstall, L"DisplayIcon", AppExePath, 0 },
+        { uninstall, L"UninstallString", command, 0 },
+        { uninstall, L"InstallLocation", InstallDir, 0 },
+        { uninstall, L"NoModify", 0, 1 },
+        { uninstall, L"NoRepair", 0, 1 },
+        { uninstall, L"EstimatedSize", 0, estimated },
+    };
+    for (const Expected& e : expected) {
+        BYTE data[1024] = {};
         DWORD type = 0, size = sizeof data;
-        LONG status = ReadRegValue(e.subKey, e.valueName, &type, data, &size);
-        const wchar_t* text = e.source == REG_FROM_TEXT ? e.text
-                            : e.source == REG_FROM_INSTALL_DIR ? InstallDir
-                            : e.source == REG_FROM_APP_EXE ? AppExePath
-                            : e.source == REG_FROM_UNINSTALL_COMMAND ? command : 0;
-        if (text) {
-            DWORD want = (DWORD)(lstrlenW(text) + 1) * 2;
-            ok(status == 0 && type == REG_SZ && size == want && !lstrcmpW((wchar_t*)data, text),
-               "%s: status %ld type %lu size %lu (want %lu) %s", u8(e.valueName), status, type, size, want, u8((wchar_t*)data));
+        LONG status = ReadRegValue(e.key, e.name, &type, data, &size);
+        if (e.text) {
+            DWORD want = (DWORD)(lstrlenW(e.text) + 1) * 2;
+            ok(status == 0 && type == REG_SZ && size == want && !lstrcmpW((wchar_t*)data, e.text),
+               "%s: status %ld type %lu size %lu\n  got      %s\n  expected %s (REG_SZ, %lu bytes)",
+               u8(e.name), status, type, size, u8((wchar_t*)data), u8(e.text), want);
         } else {
-            DWORD want = e.source == REG_FROM_NUMBER ? e.number
-                       : EstimatedSizeKb(LauncherPayload().size, PagePayload().size);
-            ok(status == 0 && type == REG_DWORD && size == 4 && *(DWORD*)data == want,
-               "%s: status %ld type %lu value %lu (want %lu)", u8(e.valueName), status, type, *(DWORD*)data, want);
+            ok(status == 0 && type == REG_DWORD && size == 4 && *(DWORD*)data == e.number,
+               "%s: status %ld type %lu size %lu, got %lu, expected %lu (REG_DWORD)",
+               u8(e.name), status, type, size, *(DWORD*)data, e.number);
         }
     }
 }
@@ -128,12 +144,78 @@ static void InstalledPath(const wchar_t* name, wchar_t* out)
     FormatMaxPath(out, L"%s\\%s", InstallDir, name);
 }
 
+// Only these names may appear under the base folder and in the install folder.
+static void CheckOnlyWholeNames(const wchar_t* dir, const wchar_t* const* allowed, int count, int n)
+{
+    wchar_t pattern[MAX_PATH + 4];
+    if (lstrlenW(dir) + 2 >= MAX_PATH) return;
+    lstrcpyW(pattern, dir);
+    lstrcatW(pattern, L"\\*");
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(pattern, &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        if (!lstrcmpW(found.cFileName, L".") || !lstrcmpW(found.cFileName, L"..")) continue;
+        bool known = false;
+        for (int i = 0; i < count; ++i) known = known || !lstrcmpW(found.cFileName, allowed[i]);
+        ok(known, "base of %d characters: a cut name was created: %s", n, u8(found.cFileName));
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+}
+
+// A base folder of n characters: every run either installs exactly as
+// planned or ends with the failure line, and nothing is ever created, linked
+// or registered under a cut name. The expectations come from the lengths alone.
+static void CheckLongBase()
+{
+    wchar_t base[MAX_PATH + 8];
+    int n = (int)GetEnvironmentVariableW(L"LOCALAPPDATA", base, MAX_PATH + 8);
+    const int dir = n + 10, exe = dir + 14, page = dir + 11, uninstaller = dir + 19;
+    RunWorker();
+    CheckNotices(uninstaller <= 259 ? 1 : 0);
+    const wchar_t* topNames[] = { L"Tallybook" };
+    CheckOnlyWholeNames(base, topNames, dir <= 259 ? 1 : 0, n);
+    wchar_t path[MAX_PATH + 40];
+    struct { const wchar_t* name; int length; } files[] = {
+        { L"tallybook.exe", exe }, { L"index.html", page }, { L"tallyuninstall.exe", uninstaller } };
+    const wchar_t* installedNames[] = { L"tallybook.exe", L"index.html", L"tallyuninstall.exe" };
+    if (dir <= 259) {
+        lstrcpyW(path, base);
+        lstrcatW(path, L"\\Tallybook");
+        CheckOnlyWholeNames(path, installedNames, 3, n);
+        for (auto& f : files) {
+            lstrcpyW(path, base);
+            lstrcatW(path, L"\\Tallybook\\");
+            lstrcatW(path, f.name);
+            bool expected = f.length <= 259 && exe <= 259;
+            ok(FileExists(path) == expected, "base of %d characters: %s %s", n, u8(f.name), expected ? "written" : "not written");
+        }
+    }
+    wchar_t desktopLink[MAX_PATH], startMenuLink[MAX_PATH];
+    ShortcutPaths(desktopLink, startMenuLink);
+    bool linked = exe <= 259;
+    ok(FileExists(desktopLink) == linked && FileExists(startMenuLink) == linked,
+       "base of %d characters: shortcuts %s", n, linked ? "made" : "not made");
+    BYTE data[1024] = {};
+    DWORD type = 0, size = sizeof data;
+    LONG status = ReadRegValue(L"Software\\Tallybook", L"InstallPath", &type, data, &size);
+    ok((status == ERROR_SUCCESS) == linked, "base of %d characters: registry %s (status %ld)", n,
+       linked ? "written" : "not written", status);
+    if (status == ERROR_SUCCESS) ok(lstrlenW((wchar_t*)data) == dir, "InstallPath whole: %d characters", lstrlenW((wchar_t*)data));
+}
+
 static int worker_child(const wchar_t* scenario)
 {
     g_testContext = u8(scenario);
     CoInitializeEx(0, COINIT_APARTMENTTHREADED);
     ComputeInstallPaths();
     ClearPreviousInstall();
+    if (!lstrcmpW(scenario, L"long")) {
+        CheckLongBase();
+        ClearPreviousInstall();
+        CoUninitialize();
+        return test_summary("long base");
+    }
     wchar_t exe[MAX_PATH], page[MAX_PATH], uninstaller[MAX_PATH];
     InstalledPath(L"tallybook.exe", exe);
     InstalledPath(L"index.html", page);
@@ -209,9 +291,62 @@ static void RunScenario(const wchar_t* scenario, bool withUninstaller, bool bloc
     DeleteTree(dir);
 }
 
+// Removes a tree whose paths may pass MAX_PATH, through "\\\\?\\" names.
+static void DeleteDeep(const wchar_t* path)
+{
+    wchar_t pattern[1024], child[1024];
+    wsprintfW(pattern, L"%s\\*", path);
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(pattern, &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            if (!lstrcmpW(found.cFileName, L".") || !lstrcmpW(found.cFileName, L"..")) continue;
+            wsprintfW(child, L"%s\\%s", path, found.cFileName);
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) continue;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) DeleteDeep(child); else DeleteFileW(child);
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryW(path);
+}
+
+// Base folders across the whole boundary, from all paths fitting to InstallDir cut.
+static void RunLongBases()
+{
+    const int lengths[] = { 230, 231, 235, 236, 239, 245, 248, 249, 250, 255, 257 };
+    for (int n : lengths) {
+        wchar_t dir[MAX_PATH], base[MAX_PATH + 8];
+        MakeTempDir(L"long", dir);
+        // Padding folders of at most 60 characters, to exactly n.
+        lstrcpyW(base, dir);
+        while (lstrlenW(base) < n) {
+            int room = n - lstrlenW(base) - 1;
+            int segment = room > 60 ? 60 : room;
+            if (room - segment == 1) segment -= 2;  // leave room for one more "\x"
+            if (segment < 1) { base[lstrlenW(base)] = 0; lstrcatW(base, L"x"); continue; }
+            int at = lstrlenW(base);
+            base[at] = L'\\';
+            for (int i = 1; i <= segment; ++i) base[at + i] = L'a' + (n + i) % 26;
+            base[at + segment + 1] = 0;
+            CreateDirectoryW(base, 0);
+        }
+        ok(lstrlenW(base) == n, "base folder of %d characters (got %d)", n, lstrlenW(base));
+        wchar_t uninstaller[MAX_PATH];
+        FormatPath(uninstaller, L"%s\\tallyuninstall.exe", dir);
+        WriteTextFile(uninstaller, "uninstall");
+        SetEnvironmentVariableW(L"LOCALAPPDATA", base);
+        int code = RunCopyOfSelf(dir, L"worker long");
+        ok(code == 0, "base of %d characters: child exit %d", n, code);
+        wchar_t deep[MAX_PATH + 8];
+        wsprintfW(deep, L"\\\\?\\%s", dir);
+        DeleteDeep(deep);
+    }
+}
+
 int wmain(int argc, wchar_t** argv)
 {
     if (argc == 3 && !lstrcmpW(argv[1], L"worker")) return worker_child(argv[2]);
+    RunLongBases();
     RunScenario(L"fresh", false, false);
     RunScenario(L"again", true, false);
     RunScenario(L"in-use", false, false);

@@ -1,0 +1,74 @@
+// The product's layout and the path rules the setup program, the launcher and
+// the uninstaller share.
+#include "product_layout.h"
+#include "bounded_format.h"
+
+const wchar_t BASE_FOLDER_VARIABLE[]     = L"LOCALAPPDATA";
+const wchar_t PRODUCT_FOLDER_FORMAT[]    = L"%s\\Tallybook";
+const wchar_t LAUNCHER_FILE_NAME[]       = L"tallybook.exe";
+const wchar_t PAGE_FILE_NAME[]           = L"index.html";
+const wchar_t UNINSTALLER_FILE_NAME[]    = L"tallyuninstall.exe";
+const wchar_t APP_EXE_FORMAT[]           = L"%s\\tallybook.exe";
+const wchar_t PAGE_FILE_FORMAT[]         = L"%s\\index.html";
+const wchar_t UNINSTALLER_FORMAT[]       = L"%s\\tallyuninstall.exe";
+const wchar_t START_MENU_FOLDER_FORMAT[] = L"%s\\Tallybook";
+const wchar_t SHORTCUT_FILE_FORMAT[]     = L"%s\\%s";
+const wchar_t SHORTCUT_FILE_NAME[]       = L"青禾书苑.lnk";
+const wchar_t PRODUCT_KEY[]              = L"Software\\Tallybook";
+const wchar_t UNINSTALL_KEY[]            = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tallybook";
+
+const GUID DESKTOP_FOLDER_ID  = { 0xB4BFCC3A, 0xDB2C, 0x424C, { 0xB0, 0x29, 0x7F, 0xE9, 0x9A, 0x87, 0xC6, 0x41 } };
+const GUID PROGRAMS_FOLDER_ID = { 0xA77F5D77, 0x2E2B, 0x44C3, { 0xA6, 0xA2, 0xAB, 0xA6, 0x01, 0x05, 0x4A, 0x51 } };
+
+BOOL FormatWholePath(wchar_t* dest, const wchar_t* format, const wchar_t* first, const wchar_t* second)
+{
+    // Formatted once into room for more than MAX_PATH: longer than the
+    // buffer holds means cut.
+    wchar_t whole[MAX_PATH + 2];
+    int n = FormatCutW(whole, MAX_PATH + 2, format, first, second);
+    lstrcpynW(dest, whole, MAX_PATH);
+    return n < MAX_PATH;
+}
+
+BOOL ReadBaseFolder(wchar_t* base)
+{
+    DWORD n = GetEnvironmentVariableW(BASE_FOLDER_VARIABLE, base, MAX_PATH);
+    // A value that does not fit returns the size it needs and leaves the buffer unfilled.
+    return n > 0 && n < MAX_PATH;
+}
+
+// The setup program's fallback when LOCALAPPDATA can't be read; the launcher
+// falls back to the temporary folder instead.
+static const wchar_t INSTALL_FALLBACK_BASE[] = L"C:\\Tallybook";
+
+BOOL PlannedInstallFolder(wchar_t* dir)
+{
+    wchar_t base[MAX_PATH];
+    if (!ReadBaseFolder(base)) lstrcpyW(base, INSTALL_FALLBACK_BASE);
+    return FormatWholePath(dir, PRODUCT_FOLDER_FORMAT, base);
+}
+
+BOOL OwnFolder(wchar_t* dir)
+{
+    DWORD n = GetModuleFileNameW(0, dir, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) { dir[0] = 0; return FALSE; }
+    wchar_t* slash = 0;
+    for (wchar_t* p = dir; *p; ++p) if (*p == L'\\') slash = p;
+    if (!slash) { dir[0] = 0; return FALSE; }
+    *slash = 0;
+    return TRUE;
+}
+
+void CreateFolderChain(const wchar_t* path)
+{
+    wchar_t work[MAX_PATH];
+    lstrcpynW(work, path, MAX_PATH);
+    int length = lstrlenW(work);
+    for (int i = 3; i < length; ++i) {
+        if (work[i] != L'\\') continue;
+        work[i] = 0;
+        CreateDirectoryW(work, 0);
+        work[i] = L'\\';
+    }
+    CreateDirectoryW(work, 0);
+}

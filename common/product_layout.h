@@ -1,0 +1,37 @@
+// Where the product lives, as all three programs know it: the base-folder
+// variable, the product folder and its files, the shortcuts, the registry
+// keys, and the few path helpers they share. Defined once, here.
+#pragma once
+#include <windows.h>
+
+extern const wchar_t BASE_FOLDER_VARIABLE[];      // "LOCALAPPDATA"
+extern const wchar_t PRODUCT_FOLDER_FORMAT[];     // "%s\Tallybook", from the base folder
+extern const wchar_t LAUNCHER_FILE_NAME[];        // "tallybook.exe"
+extern const wchar_t PAGE_FILE_NAME[];            // "index.html"
+extern const wchar_t UNINSTALLER_FILE_NAME[];     // "tallyuninstall.exe"
+extern const wchar_t APP_EXE_FORMAT[];            // "%s\tallybook.exe"
+extern const wchar_t PAGE_FILE_FORMAT[];          // "%s\index.html"
+extern const wchar_t UNINSTALLER_FORMAT[];        // "%s\tallyuninstall.exe"
+extern const wchar_t START_MENU_FOLDER_FORMAT[];  // "%s\Tallybook", from the Programs folder
+extern const wchar_t SHORTCUT_FILE_FORMAT[];      // "%s\%s"
+extern const wchar_t SHORTCUT_FILE_NAME[];        // "青禾书苑.lnk"
+extern const wchar_t PRODUCT_KEY[];               // under HKEY_CURRENT_USER
+extern const wchar_t UNINSTALL_KEY[];
+extern const GUID DESKTOP_FOLDER_ID;              // FOLDERID_Desktop
+extern const GUID PROGRAMS_FOLDER_ID;             // FOLDERID_Programs
+
+// Formats a MAX_PATH path with one or two %s. False when the result would be
+// cut: a cut path names some other file, and is never used.
+BOOL FormatWholePath(wchar_t* dest, const wchar_t* format, const wchar_t* first, const wchar_t* second = 0);
+// The base folder from LOCALAPPDATA, when it is set and fits MAX_PATH whole.
+BOOL ReadBaseFolder(wchar_t* base);
+// Where the setup program installs (and so where the uninstaller looks):
+// the product folder under LOCALAPPDATA, else under the fixed C:\Tallybook.
+// False when that path would be cut; dir then holds the cut text.
+BOOL PlannedInstallFolder(wchar_t* dir);
+// The running program's folder (without its trailing backslash); false when
+// the program's own path does not fit MAX_PATH whole or has no folder.
+BOOL OwnFolder(wchar_t* dir);
+// Creates every missing folder of path, from its fourth character on (past a
+// drive prefix such as C:\); existing folders are the normal case.
+void CreateFolderChain(const wchar_t* path);

@@ -1,0 +1,80 @@
+// The steps as one table; the worker runs it in order and the wizard's
+// progress range comes from its length. The pauses add up to 1,560 ms.
+#include "install_steps.h"
+#include "install_actions.h"
+#include "install_plan.h"
+#include <shlobj.h>
+
+static BOOL CreateInstallFolder(const InstallContext*)
+{
+    // A cut folder name would be some other folder: create nothing.
+    if (InstallPathsWhole) CreateDirectoryChain(InstallDir);
+    return TRUE;
+}
+
+static BOOL WritePayload(const wchar_t* format, PayloadBlob blob)
+{
+    wchar_t path[MAX_PATH];
+    return InstalledFilePath(format, path) && WriteWholeFile(path, blob.bytes, blob.size);
+}
+
+static BOOL WriteLauncher(const InstallContext*) { return WritePayload(APP_EXE_FORMAT, LauncherPayload()); }
+static BOOL WritePage(const InstallContext*) { return WritePayload(PAGE_FILE_FORMAT, PagePayload()); }
+static BOOL CopyUninstaller(const InstallContext*) { return DeployUninstaller() != DEPLOY_FAILED; }
+
+static BOOL CreateShortcuts(const InstallContext*)
+{
+    // A shortcut to a cut path would start nothing.
+    if (!InstallPathsWhole) return TRUE;
+    wchar_t* desktop = 0;
+    if (SUCCEEDED(SHGetKnownFolderPath(DESKTOP_FOLDER_ID, 0, 0, &desktop))) {
+        CreateAppShortcut(desktop);
+        CoTaskMemFree(desktop);
+    }
+    wchar_t* programs = 0;
+    if (SUCCEEDED(SHGetKnownFolderPath(PROGRAMS_FOLDER_ID, 0, 0, &programs))) {
+        wchar_t folder[MAX_PATH];
+        if (FormatWholePath(folder, START_MENU_FOLDER_FORMAT, programs)) {
+            CreateDirectoryW(folder, 0);
+            CreateAppShortcut(folder);
+        }
+        CoTaskMemFree(programs);
+    }
+    return TRUE;
+}
+
+static BOOL WriteRegistryValues(const InstallContext* context)
+{
+    // The uninstall entry would name files that were never created.
+    if (!InstallPathsWhole) return TRUE;
+    wchar_t command[UNINSTALL_COMMAND_CAPACITY];
+    FormatUninstallCommand(command);
+    for (int i = 0; i < REGISTRY_ENTRY_COUNT; ++i) {
+        const RegistryEntry& e = RegistryPlan[i];
+        wchar_t subKey[UNINSTALL_KEY_CAPACITY];
+        lstrcpynW(subKey, e.subKey, UNINSTALL_KEY_CAPACITY);
+        switch (e.source) {
+        case REG_FROM_TEXT:              RegWriteString(subKey, e.valueName, e.text); break;
+        case REG_FROM_INSTALL_DIR:       RegWriteString(subKey, e.valueName, InstallDir); break;
+        case REG_FROM_APP_EXE:           RegWriteString(subKey, e.valueName, AppExePath); break;
+        case REG_FROM_UNINSTALL_COMMAND: RegWriteString(subKey, e.valueName, command); break;
+        case REG_FROM_NUMBER:            RegWriteDword(subKey, e.valueName, e.number); break;
+        case REG_FROM_ESTIMATED_SIZE:    RegWriteDword(subKey, e.valueName, context->estimatedSizeKb); break;
+        }
+    }
+    return TRUE;
+}
+
+static BOOL Finish(const InstallContext*) { return TRUE; }
+
+const InstallStep InstallStepTable[] = {
+    { L"[1/7] 正在创建安装目录…",                220, CreateInstallFolder },
+    { L"[2/7] 正在释放主程序 tallybook.exe…",    260, WriteLauncher },
+    { L"[3/7] 正在释放界面资源 index.html…",     220, WritePage },
+    { L"[4/7] 正在部署卸载程序…",                200, CopyUninstaller },
+    { L"[5/7] 正在创建桌面与开始菜单快捷方式…",  260, CreateShortcuts },
+    { L"[6/7] 正在写入注册表信息…",              220, WriteRegistryValues },
+    { L"[7/7] 正在收尾…",                        180, Finish },
+};
+
+const int INSTALL_STEP_COUNT = sizeof InstallStepTable / sizeof InstallStepTable[0];
