@@ -469,7 +469,9 @@ static BOOL CALLBACK InspectBoxChild(HWND child, LPARAM param)
     wchar_t cls[64], text[512];
     GetClassNameW(child, cls, 64);
     GetWindowTextW(child, text, 512);
+    // Wine builds every kind of button into a box and hides those it does not use.
     if (!lstrcmpiW(cls, L"Button")) {
+        if (!IsWindowVisible(child)) return TRUE;
         ++seen->buttons;
         if (GetDlgCtrlID(child) == IDOK) seen->okButton = child;
     } else if (!lstrcmpiW(cls, L"Static")) {

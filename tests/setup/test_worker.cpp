@@ -315,8 +315,14 @@ static void RunLongBases()
 {
     const int lengths[] = { 230, 231, 235, 236, 239, 245, 248, 249, 250, 255, 257 };
     for (int n : lengths) {
-        wchar_t dir[MAX_PATH], base[MAX_PATH + 8];
-        MakeTempDir(L"long", dir);
+        // Named here rather than by MakeTempDir, whose clean-up can't reach
+        // below MAX_PATH: a tree an earlier run left goes through long names.
+        wchar_t dir[MAX_PATH], base[MAX_PATH + 8], temp[MAX_PATH], deep[MAX_PATH + 8];
+        GetTempPathW(MAX_PATH, temp);
+        FormatPath(dir, L"%stally-long-%lu-%d", temp, GetCurrentProcessId(), n);
+        wsprintfW(deep, L"\\\\?\\%s", dir);
+        DeleteDeep(deep);
+        CreateDirectoryW(dir, 0);
         // Padding folders of at most 60 characters, to exactly n.
         lstrcpyW(base, dir);
         while (lstrlenW(base) < n) {
@@ -337,8 +343,6 @@ static void RunLongBases()
         SetEnvironmentVariableW(L"LOCALAPPDATA", base);
         int code = RunCopyOfSelf(dir, L"worker long");
         ok(code == 0, "base of %d characters: child exit %d", n, code);
-        wchar_t deep[MAX_PATH + 8];
-        wsprintfW(deep, L"\\\\?\\%s", dir);
         DeleteDeep(deep);
     }
 }
