@@ -196,9 +196,9 @@ class Signing(unittest.TestCase):
             ("pass phrase file missing", dict(self.good, SIGN_PASSWORD_FILE=self.key("absent.txt")), "does not exist"),
             ("certificate for web servers", dict(self.good, SIGN_PKCS12=self.key("web.p12")), "not for code signing"),
             ("key without pass phrase file", dict(SIGN_PKCS12=self.key("signer.p12")), "SIGN_PASSWORD_FILE is not set"),
-            # Passes the check, fails at the first program inside the build.
+            # Passes the check, fails at the programs inside the build.
             ("time-stamping server unreachable", dict(self.good, SIGN_TIMESTAMP_URL="http://127.0.0.1:9/"),
-             "could not sign tallybook.exe"),
+             "RFC 3161 timestamping failed"),
         ]
         if os.geteuid() != 0:  # root reads any file
             cases.append(("unreadable pass phrase file", dict(self.good, SIGN_PASSWORD_FILE=unreadable), "cannot be read"))
