@@ -58,7 +58,7 @@ BOOL CopyFileWhole(const wchar_t* source, const wchar_t* path)
     wchar_t side[MAX_PATH];
     HANDLE to = CreateSideFile(path, side);
     if (to == INVALID_HANDLE_VALUE) { CloseHandle(from); return FALSE; }
-    static unsigned char chunk[16384];
+    unsigned char chunk[4096];  // on the stack: a static one would sit in every image's data
     BOOL whole = TRUE;
     for (;;) {
         DWORD got = 0, written = 0;

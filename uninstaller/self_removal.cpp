@@ -96,7 +96,7 @@ static BOOL WriteCopyOfSelf(const wchar_t* target)
     if (from == INVALID_HANDLE_VALUE) return FALSE;
     HANDLE to = CreateFileW(target, GENERIC_WRITE, 0, 0, CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, 0);
     BOOL whole = to != INVALID_HANDLE_VALUE;
-    static unsigned char chunk[16384];
+    unsigned char chunk[4096];  // on the stack: a static one would sit in every image's data
     DWORD got = 0;
     while (whole && ReadFile(from, chunk, sizeof chunk, &got, 0) && got) {
         DWORD written = 0;
