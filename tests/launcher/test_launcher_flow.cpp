@@ -503,7 +503,7 @@ static void test_message_box()
     PROCESS_INFORMATION pi = {};
     ok(CreateProcessW(0, command, 0, 0, FALSE, 0, 0, 0, &si, &pi), "launcher started");
     HWND box = 0;
-    // Inspected once shown: Wine builds the box hidden, then hides the buttons it does not use.
+    // Read once shown: Wine builds the box hidden, then hides the buttons it does not use.
     for (int i = 0; i < 200 && !(box && IsWindowVisible(box)); ++i) {
         Sleep(100);
         box = FindWindowOf(pi.dwProcessId, L"#32770", L"青禾书苑");

@@ -15,9 +15,9 @@ RESOURCES = os.path.join(SOURCE, "resources")
 
 
 def load_make_icon():
-    spec = importlib.util.spec_from_file_location("make_icon", os.path.join(RESOURCES, "make-icon.py"))
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
+    found = importlib.util.spec_from_file_location("make_icon", os.path.join(RESOURCES, "make-icon.py"))
+    module = importlib.util.module_from_spec(found)
+    found.loader.exec_module(module)
     return module
 
 
