@@ -4,7 +4,7 @@
 // opened, followed or deleted: a side file is created with CREATE_NEW on the
 // name itself, so anything there (a file, a link, a folder) makes it move on.
 #include "whole_file.h"
-#include "bounded_format.h"
+#include "product_layout.h"
 
 static const wchar_t* const SIDE_NAMES[] = {
     L"~partial0", L"~partial1", L"~partial2", L"~partial3", L"~partial4", L"~partial5", L"~partial6", L"~partial7", 0,
@@ -21,7 +21,7 @@ static HANDLE CreateSideFile(const wchar_t* path, wchar_t* side)
     *slash = 0;
     for (int i = 0; SIDE_NAMES[i]; ++i) {
         const wchar_t* name = SIDE_NAMES[i];
-        if (FormatCutW(side, MAX_PATH, L"%s\\%s", folder, name) != lstrlenW(folder) + 1 + lstrlenW(name)) break;
+        if (!FormatWholePath(side, L"%s\\%s", folder, name)) break;
         HANDLE file = CreateFileW(side, GENERIC_WRITE, 0, 0, CREATE_NEW,
                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, 0);
         if (file != INVALID_HANDLE_VALUE) return file;

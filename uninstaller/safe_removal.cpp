@@ -2,7 +2,7 @@
 // were checked first, so nothing can be swapped in between the check and the
 // deletion, and a link never leads the uninstaller to a user's file.
 #include "safe_removal.h"
-#include "../common/bounded_format.h"
+#include "../common/product_layout.h"
 
 BOOL ResolvePath(const wchar_t* path, wchar_t* out)
 {
@@ -24,8 +24,8 @@ BOOL IsLinkedFolder(const wchar_t* path)
 
 ItemOutcome RemoveOwnFile(const wchar_t* dir, const wchar_t* resolvedDir, const wchar_t* name)
 {
-    wchar_t path[MAX_PATH], expected[MAX_PATH + 1], final[MAX_PATH];
-    if (FormatCutW(path, MAX_PATH, L"%s\\%s", dir, name) != lstrlenW(dir) + 1 + lstrlenW(name)) return ITEM_LEFT;
+    wchar_t path[MAX_PATH], expected[MAX_PATH], final[MAX_PATH];
+    if (!FormatWholePath(path, L"%s\\%s", dir, name)) return ITEM_LEFT;
     if (GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES) {
         DWORD error = GetLastError();
         return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? ITEM_ABSENT : ITEM_LEFT;
@@ -36,9 +36,9 @@ ItemOutcome RemoveOwnFile(const wchar_t* dir, const wchar_t* resolvedDir, const 
     if (h == INVALID_HANDLE_VALUE) return ITEM_LEFT;
     ItemOutcome outcome = ITEM_LINKED;
     BY_HANDLE_FILE_INFORMATION info;
-    FormatCutW(expected, MAX_PATH + 1, L"%s\\%s", resolvedDir, name);
+    BOOL expectedWhole = FormatWholePath(expected, L"%s\\%s", resolvedDir, name);
     DWORD n = GetFinalPathNameByHandleW(h, final, MAX_PATH, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-    if (GetFileInformationByHandle(h, &info)
+    if (expectedWhole && GetFileInformationByHandle(h, &info)
         && !(info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY))
         && info.nNumberOfLinks == 1
         && n > 0 && n < MAX_PATH && !lstrcmpiW(final, expected)) {

@@ -8,6 +8,7 @@
 #include "self_removal.h"
 #include "safe_removal.h"
 #include "../common/bounded_format.h"
+#include "../common/product_layout.h"
 
 static const wchar_t COPY_PREFIX[] = L"tallyuninstall-";
 static const wchar_t COPY_NAME[] = L"tallyuninstall.exe";
@@ -34,12 +35,6 @@ static void RandomName(wchar_t* out /* 17 */)
     out[16] = 0;
 }
 
-// dir\name, false when it does not fit whole.
-static BOOL JoinWhole(wchar_t* out, const wchar_t* dir, const wchar_t* separator, const wchar_t* name)
-{
-    int n = FormatCutW(out, MAX_PATH, L"%s%s%s", dir, separator, name);
-    return n == lstrlenW(dir) + lstrlenW(separator) + lstrlenW(name);
-}
 
 // True for tallyuninstall-<16 hexadecimal digits>, the private folders' names.
 static BOOL IsPrivateFolderName(const wchar_t* name)
@@ -57,13 +52,13 @@ static BOOL IsPrivateFolderName(const wchar_t* name)
 static void RemoveStalePrivateFolders(const wchar_t* temp)
 {
     wchar_t pattern[MAX_PATH], path[MAX_PATH];
-    if (!JoinWhole(pattern, temp, COPY_PREFIX, L"*")) return;
+    if (!FormatWholePath(pattern, L"%s%s*", temp, COPY_PREFIX)) return;
     WIN32_FIND_DATAW found;
     HANDLE search = FindFirstFileW(pattern, &found);
     if (search == INVALID_HANDLE_VALUE) return;
     do {
         if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
-            && IsPrivateFolderName(found.cFileName) && JoinWhole(path, temp, L"", found.cFileName))
+            && IsPrivateFolderName(found.cFileName) && FormatWholePath(path, L"%s%s", temp, found.cFileName))
             RemoveDirectoryW(path);
     } while (FindNextFileW(search, &found));
     FindClose(search);
@@ -79,7 +74,7 @@ static BOOL MakePrivateFolder(wchar_t* folder, wchar_t* temp)
         wchar_t name[40], random[17];
         RandomName(random);
         FormatCutW(name, 40, L"%s%s", COPY_PREFIX, random);
-        if (!JoinWhole(folder, temp, L"", name)) return FALSE;
+        if (!FormatWholePath(folder, L"%s%s", temp, name)) return FALSE;
         if (CreateDirectoryW(folder, 0)) return TRUE;
         if (GetLastError() != ERROR_ALREADY_EXISTS) return FALSE;
     }
@@ -112,7 +107,7 @@ BOOL HandOffToTemporaryCopy()
 {
     wchar_t folder[MAX_PATH], copy[MAX_PATH], temp[MAX_PATH];
     if (!MakePrivateFolder(folder, temp)) return FALSE;
-    if (!JoinWhole(copy, folder, L"\\", COPY_NAME) || !WriteCopyOfSelf(copy)) {
+    if (!FormatWholePath(copy, L"%s\\%s", folder, COPY_NAME) || !WriteCopyOfSelf(copy)) {
         RemoveDirectoryW(folder);
         return FALSE;
     }

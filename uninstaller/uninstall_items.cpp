@@ -23,7 +23,7 @@ static void Note(UninstallReport* report, ItemOutcome outcome, const wchar_t* wh
 static void RemoveInstalledFile(UninstallReport* report, const wchar_t* dir, const wchar_t* resolvedDir, const wchar_t* name)
 {
     wchar_t path[MAX_PATH];
-    FormatCutW(path, MAX_PATH, L"%s\\%s", dir, name);
+    FormatWholePath(path, L"%s\\%s", dir, name);  // as shown in the report
     Note(report, RemoveOwnFile(dir, resolvedDir, name), path);
 }
 
