@@ -31,18 +31,18 @@ test-anywhere: bootstrap
 	scripts/test-anywhere.sh
 
 dist: build
-	@scripts/make-dist.sh $(BUILD) $(DIST)
+	@scripts/make-dist.sh "$(BUILD)" "$(DIST)"
 
 build:
 	@scripts/sign.sh check
-	cmake -S . -B $(BUILD) $(CMAKE_FLAGS) $(SIGN_FLAGS) >/dev/null
-	cmake --build $(BUILD) -j2
+	cmake -S . -B "$(BUILD)" $(CMAKE_FLAGS) $(SIGN_FLAGS) >/dev/null
+	cmake --build "$(BUILD)" -j2
 
 bootstrap:
 	scripts/bootstrap.sh
 
 test-windows:
-	cd $(BUILD) && ctest --output-on-failure
+	cd "$(BUILD)" && ctest --output-on-failure
 
 test-page:
 	node --test tests/page/

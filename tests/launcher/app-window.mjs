@@ -115,6 +115,7 @@ test('the installed page opens in an application window', async () => {
   } finally {
     if (cdp) await cdp.close().catch(() => {});
     await browser.stop();
-    await rm(profile, { recursive: true, force: true });
+    // Chromium's helpers may still be writing the profile as they end.
+    await rm(profile, { recursive: true, force: true, maxRetries: 10, retryDelay: 200 });
   }
 });
