@@ -45,7 +45,10 @@ BOOL PlannedInstallFolder(wchar_t* dir)
 {
     wchar_t base[MAX_PATH];
     if (!ReadBaseFolder(base)) lstrcpyW(base, INSTALL_FALLBACK_BASE);
-    return FormatWholePath(dir, PRODUCT_FOLDER_FORMAT, base);
+    // Only a folder where every file of the product fits, the longest name
+    // included: the setup program and the uninstaller then accept the same folders.
+    wchar_t longest[MAX_PATH];
+    return FormatWholePath(dir, PRODUCT_FOLDER_FORMAT, base) && FormatWholePath(longest, UNINSTALLER_FORMAT, dir);
 }
 
 BOOL OwnFolder(wchar_t* dir)

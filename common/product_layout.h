@@ -27,7 +27,8 @@ BOOL FormatWholePath(wchar_t* dest, const wchar_t* format, const wchar_t* first,
 BOOL ReadBaseFolder(wchar_t* base);
 // Where the setup program installs (and so where the uninstaller looks):
 // the product folder under LOCALAPPDATA, else under the fixed C:\Tallybook.
-// False when that path would be cut; dir then holds the cut text.
+// False when that path, or the path of any file in it, would be cut; dir then
+// holds the folder's (possibly cut) text.
 BOOL PlannedInstallFolder(wchar_t* dir);
 // The running program's folder (without its trailing backslash); false when
 // the program's own path does not fit MAX_PATH whole or has no folder.

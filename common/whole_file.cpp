@@ -1,9 +1,12 @@
 // Side files: the first free of "~partial0" to "~partial7" in the target's
 // folder. The name is no longer than any of the product's file names, so the
-// side path fits wherever the target's does. Nothing found at those names is
-// opened, followed or deleted: a side file is created with CREATE_NEW on the
-// name itself, so anything there (a file, a link, a folder) makes it move on.
+// side path fits wherever the target's does. A side file is created with
+// CREATE_NEW on the name itself. A plain file found there is what an earlier
+// run left (killed mid-write, or held by a scanner): it is deleted through its
+// own handle, or passed over while it is held; a link or a folder there is
+// never opened through, only passed over.
 #include "whole_file.h"
+#include "plain_file.h"
 #include "product_layout.h"
 
 static const wchar_t* const SIDE_NAMES[] = {
@@ -22,18 +25,26 @@ static HANDLE CreateSideFile(const wchar_t* path, wchar_t* side)
     for (int i = 0; SIDE_NAMES[i]; ++i) {
         const wchar_t* name = SIDE_NAMES[i];
         if (!FormatWholePath(side, L"%s\\%s", folder, name)) break;
-        HANDLE file = CreateFileW(side, GENERIC_WRITE, 0, 0, CREATE_NEW,
-                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, 0);
-        if (file != INVALID_HANDLE_VALUE) return file;
-        // Taken by a file, a link or a folder (which answers "access denied"): the next name.
-        DWORD error = GetLastError();
-        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS && error != ERROR_ACCESS_DENIED) break;
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            HANDLE file = CreateFileW(side, GENERIC_WRITE, 0, 0, CREATE_NEW,
+                                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, 0);
+            if (file != INVALID_HANDLE_VALUE) return file;
+            // Taken by a file, a link or a folder (which answers "access denied"): a
+            // leftover plain file goes, and the name is tried once more; else the next name.
+            DWORD error = GetLastError();
+            if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS && error != ERROR_ACCESS_DENIED)
+                return INVALID_HANDLE_VALUE;
+            if (attempt == 0 && !DeletePlainFile(side, 0)) break;
+        }
     }
     return INVALID_HANDLE_VALUE;
 }
 
 static BOOL Commit(HANDLE file, const wchar_t* side, const wchar_t* path, BOOL whole, BOOL replace)
 {
+    // On the disk before the name moves: after a power cut the target is the
+    // earlier file or the whole new one, never the right length of zeros.
+    whole = whole && FlushFileBuffers(file);
     whole = CloseHandle(file) && whole;
     DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
     if (whole && MoveFileExW(side, path, flags)) return TRUE;

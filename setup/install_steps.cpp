@@ -3,6 +3,7 @@
 #include "install_steps.h"
 #include "install_actions.h"
 #include "install_plan.h"
+#include "../common/private_folders.h"
 #include <shlobj.h>
 
 static BOOL CreateInstallFolder(const InstallContext*)
@@ -65,7 +66,14 @@ static BOOL WriteRegistryValues(const InstallContext* context)
     return TRUE;
 }
 
-static BOOL Finish(const InstallContext*) { return TRUE; }
+// What earlier uninstalls may have left in the temporary folder (Windows can
+// keep a hand-off copy's file while its image is still mapped).
+static BOOL Finish(const InstallContext*)
+{
+    wchar_t temp[MAX_PATH];
+    if (TemporaryFolder(temp)) RemoveStalePrivateFolders(temp);
+    return TRUE;
+}
 
 const InstallStep InstallStepTable[] = {
     { L"[1/7] 正在创建安装目录…",                220, CreateInstallFolder },

@@ -2,7 +2,24 @@
 // were checked first, so nothing can be swapped in between the check and the
 // deletion, and a link never leads the uninstaller to a user's file.
 #include "safe_removal.h"
+#include "../common/plain_file.h"
 #include "../common/product_layout.h"
+
+// The handle's path without "\\?\" ("\\?\UNC\" becomes "\\"): compared with
+// paths built from the base folder, which never carry it.
+static BOOL FinalPath(HANDLE h, wchar_t* out)
+{
+    wchar_t full[MAX_PATH + 8];
+    DWORD n = GetFinalPathNameByHandleW(h, full, MAX_PATH + 8, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    out[0] = 0;
+    if (n == 0 || n >= MAX_PATH + 8) return FALSE;
+    const wchar_t* rest = full;
+    if (!wcsncmp(full, L"\\\\?\\UNC\\", 8)) { rest = full + 6; full[6] = L'\\'; }
+    else if (!wcsncmp(full, L"\\\\?\\", 4)) rest = full + 4;
+    if (lstrlenW(rest) >= MAX_PATH) return FALSE;
+    lstrcpyW(out, rest);
+    return TRUE;
+}
 
 BOOL ResolvePath(const wchar_t* path, wchar_t* out)
 {
@@ -10,16 +27,40 @@ BOOL ResolvePath(const wchar_t* path, wchar_t* out)
     HANDLE h = CreateFileW(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, 0,
                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, 0);
     if (h == INVALID_HANDLE_VALUE) return FALSE;
-    DWORD n = GetFinalPathNameByHandleW(h, out, MAX_PATH, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    BOOL whole = FinalPath(h, out);
     CloseHandle(h);
-    if (n == 0 || n >= MAX_PATH) { out[0] = 0; return FALSE; }
-    return TRUE;
+    return whole;
 }
 
 BOOL IsLinkedFolder(const wchar_t* path)
 {
-    DWORD attributes = GetFileAttributesW(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+    return IsLinkPath(path);
+}
+
+HANDLE HoldFolder(const wchar_t* path, wchar_t* resolved, BOOL* linked)
+{
+    *linked = IsLinkedFolder(path);
+    resolved[0] = 0;
+    // The folder's place is its parent's resolved path and its own name, never
+    // where it leads: a folder swapped for a link later leads elsewhere, and
+    // every file's final path is compared with this one.
+    wchar_t parent[MAX_PATH], resolvedParent[MAX_PATH], final[MAX_PATH];
+    lstrcpynW(parent, path, MAX_PATH);
+    wchar_t* name = wcsrchr(parent, L'\\');
+    if (*linked || !name) return INVALID_HANDLE_VALUE;
+    *name++ = 0;
+    if (!ResolvePath(parent, resolvedParent) || !FormatWholePath(resolved, L"%s\\%s", resolvedParent, name))
+        return INVALID_HANDLE_VALUE;
+    // Held without FILE_SHARE_DELETE: on Windows it can't be renamed or replaced meanwhile.
+    HANDLE h = CreateFileW(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, 0, OPEN_EXISTING,
+                           FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, 0);
+    if (h == INVALID_HANDLE_VALUE) return h;
+    *linked = IsLinkHandle(h) || !FinalPath(h, final) || lstrcmpiW(final, resolved);
+    if (*linked) {
+        CloseHandle(h);
+        return INVALID_HANDLE_VALUE;
+    }
+    return h;
 }
 
 ItemOutcome RemoveOwnFile(const wchar_t* dir, const wchar_t* resolvedDir, const wchar_t* name)
@@ -31,21 +72,12 @@ ItemOutcome RemoveOwnFile(const wchar_t* dir, const wchar_t* resolvedDir, const 
         return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? ITEM_ABSENT : ITEM_LEFT;
     }
     // The link itself is opened, never what it points at.
-    HANDLE h = CreateFileW(path, DELETE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                           0, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, 0);
+    HANDLE h = OpenItself(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
     if (h == INVALID_HANDLE_VALUE) return ITEM_LEFT;
     ItemOutcome outcome = ITEM_LINKED;
-    BY_HANDLE_FILE_INFORMATION info;
-    BOOL expectedWhole = FormatWholePath(expected, L"%s\\%s", resolvedDir, name);
-    DWORD n = GetFinalPathNameByHandleW(h, final, MAX_PATH, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-    if (expectedWhole && GetFileInformationByHandle(h, &info)
-        && !(info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY))
-        && info.nNumberOfLinks == 1
-        && n > 0 && n < MAX_PATH && !lstrcmpiW(final, expected)) {
-        FILE_DISPOSITION_INFO disposition = { TRUE };
-        outcome = SetFileInformationByHandle(h, FileDispositionInfo, &disposition, sizeof disposition)
-                      ? ITEM_REMOVED : ITEM_LEFT;
-    }
+    if (FormatWholePath(expected, L"%s\\%s", resolvedDir, name) && IsPlainFile(h)
+        && FinalPath(h, final) && !lstrcmpiW(final, expected))
+        outcome = DeleteThroughHandle(h) ? ITEM_REMOVED : ITEM_LEFT;
     CloseHandle(h);
     return outcome;
 }
@@ -54,7 +86,7 @@ ItemOutcome RemoveEmptyFolder(const wchar_t* path, BOOL* kept)
 {
     DWORD attributes = GetFileAttributesW(path);
     if (attributes == INVALID_FILE_ATTRIBUTES) return ITEM_ABSENT;
-    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return ITEM_LINKED;
+    if (IsLinkedFolder(path)) return ITEM_LINKED;
     if (RemoveDirectoryW(path)) return ITEM_REMOVED;
     if (kept) *kept = TRUE;
     return ITEM_ABSENT;

@@ -3,15 +3,22 @@
 // it can never replace or follow a file or link planted there. The copy's file
 // and its folder are opened with FILE_FLAG_DELETE_ON_CLOSE by handles the copy
 // inherits: when the copy ends, the last handles close and both are gone.
-// Where the system still holds the file when the folder's handle closes, the
-// empty folder stays; the next hand-off removes such empty folders of ours.
+// Where the system still holds the file then (Windows may, while the image is
+// mapped), the file or the empty folder stays; the next hand-off or install
+// removes such folders of ours.
+// The copy checks who started it while its starter still runs: Windows does
+// not name the image of a process that has ended. The starter waits, a bounded
+// time, for the copy to signal an event it inherited, and only then ends; the
+// copy deletes nothing before the starter has ended.
 #include "self_removal.h"
 #include "safe_removal.h"
 #include "../common/bounded_format.h"
+#include "../common/private_folders.h"
 #include "../common/product_layout.h"
 
-static const wchar_t COPY_PREFIX[] = L"tallyuninstall-";
-static const wchar_t COPY_NAME[] = L"tallyuninstall.exe";
+// How long the starter waits for the copy's word, and the copy for the starter's end.
+static const DWORD COPY_ANSWER_MS = 10000;
+static const DWORD STARTER_END_MS = 30000;
 
 typedef BOOLEAN (WINAPI* RandomFn)(PVOID, ULONG);
 
@@ -36,44 +43,15 @@ static void RandomName(wchar_t* out /* 17 */)
 }
 
 
-// True for tallyuninstall-<16 hexadecimal digits>, the private folders' names.
-static BOOL IsPrivateFolderName(const wchar_t* name)
-{
-    int prefix = lstrlenW(COPY_PREFIX);
-    if (lstrlenW(name) != prefix + 16 || CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, name, prefix, COPY_PREFIX, prefix) != CSTR_EQUAL)
-        return FALSE;
-    for (int i = prefix; i < prefix + 16; ++i)
-        if (!((name[i] >= L'0' && name[i] <= L'9') || (name[i] >= L'a' && name[i] <= L'f'))) return FALSE;
-    return TRUE;
-}
-
-// Earlier private folders left empty; a folder that still holds anything (a
-// copy that is running) stays, and so does anything that is a link.
-static void RemoveStalePrivateFolders(const wchar_t* temp)
-{
-    wchar_t pattern[MAX_PATH], path[MAX_PATH];
-    if (!FormatWholePath(pattern, L"%s%s*", temp, COPY_PREFIX)) return;
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW(pattern, &found);
-    if (search == INVALID_HANDLE_VALUE) return;
-    do {
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
-            && IsPrivateFolderName(found.cFileName) && FormatWholePath(path, L"%s%s", temp, found.cFileName))
-            RemoveDirectoryW(path);
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
-}
-
 // A new folder under the temporary folder; never one that already exists.
 static BOOL MakePrivateFolder(wchar_t* folder, wchar_t* temp)
 {
-    DWORD n = GetTempPathW(MAX_PATH, temp);
-    if (n == 0 || n >= MAX_PATH) return FALSE;
+    if (!TemporaryFolder(temp)) return FALSE;
     RemoveStalePrivateFolders(temp);
     for (int attempt = 0; attempt < 16; ++attempt) {
         wchar_t name[40], random[17];
         RandomName(random);
-        FormatCutW(name, 40, L"%s%s", COPY_PREFIX, random);
+        FormatCutW(name, 40, L"%s%s", PRIVATE_FOLDER_PREFIX, random);
         if (!FormatWholePath(folder, L"%s%s", temp, name)) return FALSE;
         if (CreateDirectoryW(folder, 0)) return TRUE;
         if (GetLastError() != ERROR_ALREADY_EXISTS) return FALSE;
@@ -103,11 +81,56 @@ static BOOL WriteCopyOfSelf(const wchar_t* target)
     return whole;
 }
 
+// A handle's value as decimal text, for the copy's command line.
+static void HandleText(HANDLE h, wchar_t* out /* 24 */)
+{
+    wchar_t reversed[24];
+    int digits = 0;
+    for (ULONG_PTR value = (ULONG_PTR)h; digits == 0 || value; value /= 10) reversed[digits++] = L'0' + value % 10;
+    for (int i = 0; i < digits; ++i) out[i] = reversed[digits - 1 - i];
+    out[digits] = 0;
+}
+
+// Starts the copy and waits until it has checked this process and said so.
+// A copy that ends, or does not answer in time, is stopped: it deletes nothing
+// before this process has ended, so stopping it is safe.
+static BOOL StartCopy(const wchar_t* copy, const wchar_t* temp)
+{
+    SECURITY_ATTRIBUTES inherit = { sizeof inherit, 0, TRUE };
+    HANDLE answered = CreateEventW(&inherit, TRUE, FALSE, 0);
+    // The copy checks this handle: it names this process, and so this image.
+    HANDLE self = 0;
+    DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &self,
+                    SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, TRUE, 0);
+    wchar_t command[MAX_PATH + 80], selfText[24], answeredText[24];
+    HandleText(self, selfText);
+    HandleText(answered, answeredText);
+    FormatCutW(command, MAX_PATH + 80, L"\"%s\" --finish %s %s", copy, selfText, answeredText);
+    STARTUPINFOW si = { sizeof si };
+    PROCESS_INFORMATION pi = {};
+    // Its current folder is the temporary one: it must hold neither the
+    // install folder nor its own folder open.
+    BOOL accepted = self && answered && CreateProcessW(copy, command, 0, 0, TRUE, 0, 0, temp, &si, &pi);
+    if (accepted) {
+        HANDLE waits[2] = { answered, pi.hProcess };
+        accepted = WaitForMultipleObjects(2, waits, FALSE, COPY_ANSWER_MS) == WAIT_OBJECT_0;
+        if (!accepted) {
+            TerminateProcess(pi.hProcess, 1);
+            WaitForSingleObject(pi.hProcess, COPY_ANSWER_MS);
+        }
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+    }
+    if (self) CloseHandle(self);
+    if (answered) CloseHandle(answered);
+    return accepted;
+}
+
 BOOL HandOffToTemporaryCopy()
 {
     wchar_t folder[MAX_PATH], copy[MAX_PATH], temp[MAX_PATH];
     if (!MakePrivateFolder(folder, temp)) return FALSE;
-    if (!FormatWholePath(copy, L"%s\\%s", folder, COPY_NAME) || !WriteCopyOfSelf(copy)) {
+    if (!FormatWholePath(copy, L"%s\\%s", folder, UNINSTALLER_FILE_NAME) || !WriteCopyOfSelf(copy)) {
         RemoveDirectoryW(folder);
         return FALSE;
     }
@@ -117,36 +140,14 @@ BOOL HandOffToTemporaryCopy()
     // Opened second, so closed after the file's handle when the copy ends.
     HANDLE folderOnClose = CreateFileW(folder, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &inherit,
                                        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_DELETE_ON_CLOSE, 0);
-    // The copy checks this handle: it names this process, and so this image.
-    HANDLE self = 0;
-    DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &self,
-                    SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, TRUE, 0);
-
-    wchar_t command[MAX_PATH + 64], handleText[24];
-    int digits = 0;
-    wchar_t reversed[24];
-    for (ULONG_PTR value = (ULONG_PTR)self; digits == 0 || value; value /= 10) reversed[digits++] = L'0' + value % 10;
-    for (int i = 0; i < digits; ++i) handleText[i] = reversed[digits - 1 - i];
-    handleText[digits] = 0;
-    FormatCutW(command, MAX_PATH + 64, L"\"%s\" --finish %s", copy, handleText);
-    STARTUPINFOW si = { sizeof si };
-    PROCESS_INFORMATION pi = {};
-    // Its current folder is the temporary one: it must hold neither the
-    // install folder nor its own folder open.
-    BOOL started = self && deleteOnClose != INVALID_HANDLE_VALUE
-                && CreateProcessW(copy, command, 0, 0, TRUE, 0, 0, temp, &si, &pi);
-    if (started) {
-        CloseHandle(pi.hThread);
-        CloseHandle(pi.hProcess);
-    }
-    if (self) CloseHandle(self);
+    BOOL accepted = deleteOnClose != INVALID_HANDLE_VALUE && StartCopy(copy, temp);
     if (deleteOnClose != INVALID_HANDLE_VALUE) CloseHandle(deleteOnClose);
     if (folderOnClose != INVALID_HANDLE_VALUE) CloseHandle(folderOnClose);
-    if (!started) {
+    if (!accepted) {
         DeleteFileW(copy);
         RemoveDirectoryW(folder);
     }
-    return started;
+    return accepted;
 }
 
 struct ProcessBasics {
@@ -167,29 +168,37 @@ static ULONG_PTR ParentProcessId()
     return basics.parentProcessId;
 }
 
-BOOL AcceptHandOff(const wchar_t* handleText, const wchar_t* resolvedUninstaller)
+// A handle value from the command line; 0 when the text is not a number.
+static HANDLE ParseHandle(const wchar_t* text)
 {
     ULONG_PTR value = 0;
-    const wchar_t* p = handleText;
+    const wchar_t* p = text;
     for (; *p >= L'0' && *p <= L'9' && value < ((ULONG_PTR)-1) / 16; ++p) value = value * 10 + (*p - L'0');
-    if (*p || value == 0) return FALSE;
-    HANDLE parent = (HANDLE)value;
+    return *p ? 0 : (HANDLE)value;
+}
+
+BOOL AcceptHandOff(const wchar_t* starterText, const wchar_t* answerText, const wchar_t* resolvedUninstaller)
+{
+    HANDLE starter = ParseHandle(starterText), answer = ParseHandle(answerText);
+    if (!starter || !answer) return FALSE;
     // A number typed by hand names no handle, or one this process does not hold for its parent.
-    DWORD pid = GetProcessId(parent);
+    DWORD pid = GetProcessId(starter);
     if (pid == 0 || pid == GetCurrentProcessId() || pid != ParentProcessId()) return FALSE;
+    // Asked while the starter still runs: it waits for the answer below.
     wchar_t image[MAX_PATH], resolvedImage[MAX_PATH];
     DWORD size = MAX_PATH;
-    if (!QueryFullProcessImageNameW(parent, 0, image, &size) || !ResolvePath(image, resolvedImage)
-        || lstrcmpiW(resolvedImage, resolvedUninstaller)) return FALSE;
-    WaitForSingleObject(parent, 30000);
-    CloseHandle(parent);
-    return TRUE;
+    if (WaitForSingleObject(starter, 0) != WAIT_TIMEOUT || !QueryFullProcessImageNameW(starter, 0, image, &size)
+        || !ResolvePath(image, resolvedImage) || lstrcmpiW(resolvedImage, resolvedUninstaller)) return FALSE;
+    if (!SetEvent(answer)) return FALSE;
+    CloseHandle(answer);
+    BOOL ended = WaitForSingleObject(starter, STARTER_END_MS) == WAIT_OBJECT_0;
+    CloseHandle(starter);
+    return ended;
 }
 
 void LeaveTemporaryFolder()
 {
     // Nothing may hold the private folder open when the process ends.
     wchar_t temp[MAX_PATH];
-    DWORD n = GetTempPathW(MAX_PATH, temp);
-    if (n > 0 && n < MAX_PATH) SetCurrentDirectoryW(temp);
+    if (TemporaryFolder(temp)) SetCurrentDirectoryW(temp);
 }

@@ -95,16 +95,28 @@ void UninstallEverything(const wchar_t* installDir, BOOL removeUninstaller, Unin
     ZeroMemory(report, sizeof *report);
     wchar_t resolvedDir[MAX_PATH], launcher[MAX_PATH];
     // The caller passes a whole folder; its launcher's path fits as the setup program's did.
-    BOOL folderThere = FormatWholePath(launcher, APP_EXE_FORMAT, installDir) && ResolvePath(installDir, resolvedDir);
-    if (folderThere) {
+    // The folder is held from its check to the last file: it can't become a link in between.
+    BOOL linked = FALSE;
+    HANDLE held = INVALID_HANDLE_VALUE;
+    if (FormatWholePath(launcher, APP_EXE_FORMAT, installDir)) held = HoldFolder(installDir, resolvedDir, &linked);
+    if (linked) Note(report, ITEM_LINKED, installDir);
+    if (held != INVALID_HANDLE_VALUE) {
         RemoveInstalledFile(report, installDir, resolvedDir, LAUNCHER_FILE_NAME);
         RemoveInstalledFile(report, installDir, resolvedDir, PAGE_FILE_NAME);
     }
     RemoveShortcuts(report, launcher);
     Note(report, RemoveKeyNaming(PRODUCT_KEY, L"InstallPath", installDir), L"HKEY_CURRENT_USER\\Software\\Tallybook");
     // While anything is left, the uninstaller and its entry stay, so the user can try again.
-    if (report->left) return;
-    if (removeUninstaller && folderThere) RemoveInstalledFile(report, installDir, resolvedDir, UNINSTALLER_FILE_NAME);
+    if (!report->left && removeUninstaller && held != INVALID_HANDLE_VALUE)
+        RemoveInstalledFile(report, installDir, resolvedDir, UNINSTALLER_FILE_NAME);
+    if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+    if (report->left || linked) return;
+    // An uninstaller that stays keeps its entry: Windows' list can run it again.
+    if (!removeUninstaller) {
+        report->selfKept = TRUE;
+        FormatWholePath(report->selfPath, UNINSTALLER_FORMAT, installDir);
+        return;
+    }
     Note(report, RemoveEmptyFolder(installDir, &report->folderKept), installDir);
     if (report->left == 0)
         Note(report, RemoveKeyNaming(UNINSTALL_KEY, L"InstallLocation", installDir),
@@ -122,6 +134,13 @@ void FormatReport(const UninstallReport* report, wchar_t* text, int capacity)
                    L"卸载未能全部完成，以下项目仍然存在：\n%s\n"
                    L"请关闭正在运行的 青禾书苑 后，再次运行 tallyuninstall.exe。%s",
                    report->leftList, linked);
+    } else if (report->selfKept) {
+        FormatCutW(text, capacity,
+                   L"青禾书苑 的程序文件和快捷方式已删除。\n\n"
+                   L"临时文件夹不可用，卸载程序无法删除自身，以下项目仍然保留：\n  %s\n"
+                   L"  Windows 程序列表中的 青禾书苑 卸载项\n\n"
+                   L"临时文件夹（%%TEMP%%）可用后，再次运行卸载即可删除它们。%s",
+                   report->selfPath, linked);
     } else if (report->removed == 0) {
         FormatCutW(text, capacity, L"没有找到 青禾书苑 的安装，无需卸载。%s", linked);
     } else if (report->folderKept) {

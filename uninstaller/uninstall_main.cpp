@@ -61,14 +61,15 @@ static void RunInstalled()
     }
     if (IsLinkedFolder(g_installDir)) { Tell(LINKED_INSTALL, g_installDir, MB_ICONWARNING); return; }
     if (MessageBoxW(0, QUESTION, CAPTION, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) return;
-    // If the hand-off fails, do the work here; only this file then stays.
+    // If the hand-off fails, do the work here: all but this file, its folder
+    // and its entry in Windows' list, so that it can be run again.
     if (!HandOffToTemporaryCopy()) UninstallAndReport(FALSE);
 }
 
-static void RunTemporaryCopy(const wchar_t* handleText)
+static void RunTemporaryCopy(const wchar_t* starterText, const wchar_t* answerText)
 {
     wchar_t resolvedPlanned[MAX_PATH];
-    if (!InstalledUninstaller(resolvedPlanned) || !AcceptHandOff(handleText, resolvedPlanned)
+    if (!InstalledUninstaller(resolvedPlanned) || !AcceptHandOff(starterText, answerText, resolvedPlanned)
         || IsLinkedFolder(g_installDir)) {
         MessageBoxW(0, FINISH_REFUSED, CAPTION, MB_OK | MB_ICONWARNING);
         return;
@@ -84,7 +85,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     g_installDirWhole = PlannedInstallFolder(g_installDir);
     int argc = 0;
     wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-    if (argv && argc >= 2 && !lstrcmpW(argv[1], L"--finish")) RunTemporaryCopy(argc == 3 ? argv[2] : L"");
+    if (argv && argc >= 2 && !lstrcmpW(argv[1], L"--finish")) RunTemporaryCopy(argc == 4 ? argv[2] : L"", argc == 4 ? argv[3] : L"");
     else RunInstalled();
     if (argv) LocalFree(argv);
     CoUninitialize();

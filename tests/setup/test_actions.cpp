@@ -99,25 +99,47 @@ static void test_write_failing_part_way()
     if (back) HeapFree(GetProcessHeap(), 0, back);
     CheckNoSideFiles(path);
 
-    // A stale side file from an interrupted run, or a folder there, is not
-    // ours: left as it is, and the write still lands.
-    wchar_t side[MAX_PATH];
-    FormatPath(side, L"%s\\~partial0", root);
-    WriteTextFile(side, "stale");
-    wchar_t sideFolder[MAX_PATH];
-    FormatPath(sideFolder, L"%s\\~partial1", root);
-    CreateDirectoryW(sideFolder, 0);
-    ok(WriteWholeFile(path, bytes, pageSize), "a write beside taken side names succeeds");
-    back = ReadWholeFile(path, &size);
-    ok(back && size == pageSize && back[0] == 'x', "the new file is whole: %lu bytes", size);
-    if (back) HeapFree(GetProcessHeap(), 0, back);
-    back = ReadWholeFile(side, &size);
-    ok(back && size == 5, "the stale side file is untouched: %lu bytes", size);
-    if (back) HeapFree(GetProcessHeap(), 0, back);
-    DeleteFileW(side);
-    RemoveDirectoryW(sideFolder);
-    CheckNoSideFiles(path);
     VirtualFree(bytes, 0, MEM_RELEASE);
+    DeleteTree(root);
+}
+
+// Side files an interrupted run left at every side name: removed, and the
+// write lands whole. A folder, or a link to a user's file, at a side name is
+// passed over and stays as it is.
+static void test_stale_side_files()
+{
+    g_testContext = "stale side files";
+    wchar_t root[MAX_PATH], path[MAX_PATH], side[MAX_PATH], user[MAX_PATH];
+    MakeTempDir(L"stale", root);
+    FormatPath(path, L"%s\\index.html", root);
+    for (int i = 0; i < 8; ++i) {
+        FormatPath(side, L"%s\\~partial%d", root, i);
+        ok(WriteTextFile(side, "cut short"), "stale side file %d", i);
+    }
+    static const unsigned char page[] = "<!DOCTYPE html><title>whole</title>";
+    ok(WriteWholeFile(path, page, sizeof page), "write with all eight side names taken by stale files");
+    DWORD size = 0;
+    unsigned char* back = ReadWholeFile(path, &size);
+    ok(back && size == sizeof page && !memcmp(back, page, size), "the page is whole: %lu bytes", size);
+    if (back) HeapFree(GetProcessHeap(), 0, back);
+    DeleteTree(root);
+
+    MakeTempDir(L"stale", root);
+    FormatPath(path, L"%s\\index.html", root);
+    FormatPath(user, L"%s\\notes.txt", root);
+    WriteTextFile(user, "the user's notes");
+    FormatPath(side, L"%s\\~partial0", root);
+    CreateDirectoryW(side, 0);
+    FormatPath(side, L"%s\\~partial1", root);
+    bool linked = CreateHardLinkW(side, user, 0) != 0;
+    ok(linked, "a hard link to the user's file at ~partial1");
+    ok(WriteWholeFile(path, page, sizeof page - 1), "write beside a folder and a link at side names");
+    back = ReadWholeFile(user, &size);
+    ok(back && size == 16 && !memcmp(back, "the user's notes", 16), "the user's file is untouched: %lu bytes", size);
+    if (back) HeapFree(GetProcessHeap(), 0, back);
+    ok(!linked || FileExists(side), "the link stays");
+    FormatPath(side, L"%s\\~partial0", root);
+    ok(DirExists(side), "the folder stays");
     DeleteTree(root);
 }
 
@@ -237,6 +259,7 @@ int wmain(int argc, wchar_t** argv)
     test_directory_chain();
     test_write_whole_file();
     test_write_failing_part_way();
+    test_stale_side_files();
     test_deploy_uninstaller();
     test_shortcut();
     test_registry();

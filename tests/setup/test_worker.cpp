@@ -2,6 +2,7 @@
 // what it is told. Each scenario runs in a copy of this program placed in a
 // fresh folder, so "beside the setup program" is a folder of the test's own.
 #include "../support/ok.h"
+#include "../support/test_paths.h"
 #include "../../setup/install_plan.h"
 #include "../../setup/install_worker.h"
 #include <shlobj.h>
@@ -16,7 +17,8 @@ static int g_noticeCount = 0;
 static LRESULT CALLBACK RecorderWndProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if ((message == WM_SETUP_STEP || message == WM_SETUP_DONE) && g_noticeCount < 64)
-        g_notices[g_noticeCount++] = Notice{ message, wParam, GetTickCount() };
+        // When it was posted, not when this busy machine got round to it.
+        g_notices[g_noticeCount++] = Notice{ message, wParam, (DWORD)GetMessageTime() };
     return DefWindowProcW(wnd, message, wParam, lParam);
 }
 
@@ -174,12 +176,14 @@ static void CheckLongBase()
     RunWorker();
     CheckNotices(uninstaller <= 259 ? 1 : 0);
     const wchar_t* topNames[] = { L"Tallybook" };
-    CheckOnlyWholeNames(base, topNames, dir <= 259 ? 1 : 0, n);
+    // Only a folder where every file fits is made: the uninstaller must find what the setup installs.
+    const bool fits = uninstaller <= 259;
+    CheckOnlyWholeNames(base, topNames, fits ? 1 : 0, n);
     wchar_t path[MAX_PATH + 40];
     struct { const wchar_t* name; int length; } files[] = {
         { L"tallybook.exe", exe }, { L"index.html", page }, { L"tallyuninstall.exe", uninstaller } };
     const wchar_t* installedNames[] = { L"tallybook.exe", L"index.html", L"tallyuninstall.exe" };
-    if (dir <= 259) {
+    if (fits) {
         lstrcpyW(path, base);
         lstrcatW(path, L"\\Tallybook");
         CheckOnlyWholeNames(path, installedNames, 3, n);
@@ -187,13 +191,13 @@ static void CheckLongBase()
             lstrcpyW(path, base);
             lstrcatW(path, L"\\Tallybook\\");
             lstrcatW(path, f.name);
-            bool expected = f.length <= 259 && exe <= 259;
+            bool expected = f.length <= 259;
             ok(FileExists(path) == expected, "base of %d characters: %s %s", n, u8(f.name), expected ? "written" : "not written");
         }
     }
     wchar_t desktopLink[MAX_PATH], startMenuLink[MAX_PATH];
     ShortcutPaths(desktopLink, startMenuLink);
-    bool linked = exe <= 259;
+    bool linked = fits;
     ok(FileExists(desktopLink) == linked && FileExists(startMenuLink) == linked,
        "base of %d characters: shortcuts %s", n, linked ? "made" : "not made");
     BYTE data[1024] = {};
@@ -291,25 +295,6 @@ static void RunScenario(const wchar_t* scenario, bool withUninstaller, bool bloc
     DeleteTree(dir);
 }
 
-// Removes a tree whose paths may pass MAX_PATH, through "\\\\?\\" names.
-static void DeleteDeep(const wchar_t* path)
-{
-    wchar_t pattern[1024], child[1024];
-    wsprintfW(pattern, L"%s\\*", path);
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW(pattern, &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            if (!lstrcmpW(found.cFileName, L".") || !lstrcmpW(found.cFileName, L"..")) continue;
-            wsprintfW(child, L"%s\\%s", path, found.cFileName);
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) continue;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) DeleteDeep(child); else DeleteFileW(child);
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryW(path);
-}
-
 // Base folders across the whole boundary, from all paths fitting to InstallDir cut.
 static void RunLongBases()
 {
@@ -317,25 +302,11 @@ static void RunLongBases()
     for (int n : lengths) {
         // Named here rather than by MakeTempDir, whose clean-up can't reach
         // below MAX_PATH: a tree an earlier run left goes through long names.
-        wchar_t dir[MAX_PATH], base[MAX_PATH + 8], temp[MAX_PATH], deep[MAX_PATH + 8];
+        wchar_t dir[MAX_PATH], base[MAX_PATH + 8], temp[MAX_PATH];
         GetTempPathW(MAX_PATH, temp);
         FormatPath(dir, L"%stally-long-%lu-%d", temp, GetCurrentProcessId(), n);
-        wsprintfW(deep, L"\\\\?\\%s", dir);
-        DeleteDeep(deep);
-        CreateDirectoryW(dir, 0);
-        // Padding folders of at most 60 characters, to exactly n.
-        lstrcpyW(base, dir);
-        while (lstrlenW(base) < n) {
-            int room = n - lstrlenW(base) - 1;
-            int segment = room > 60 ? 60 : room;
-            if (room - segment == 1) segment -= 2;  // leave room for one more "\x"
-            if (segment < 1) { base[lstrlenW(base)] = 0; lstrcatW(base, L"x"); continue; }
-            int at = lstrlenW(base);
-            base[at] = L'\\';
-            for (int i = 1; i <= segment; ++i) base[at + i] = L'a' + (n + i) % 26;
-            base[at + segment + 1] = 0;
-            CreateDirectoryW(base, 0);
-        }
+        DeleteDeepTree(dir);
+        MakeFolderOfLength(dir, n, base);
         ok(lstrlenW(base) == n, "base folder of %d characters (got %d)", n, lstrlenW(base));
         wchar_t uninstaller[MAX_PATH];
         FormatPath(uninstaller, L"%s\\tallyuninstall.exe", dir);
@@ -343,7 +314,7 @@ static void RunLongBases()
         SetEnvironmentVariableW(L"LOCALAPPDATA", base);
         int code = RunCopyOfSelf(dir, L"worker long");
         ok(code == 0, "base of %d characters: child exit %d", n, code);
-        DeleteDeep(deep);
+        DeleteDeepTree(dir);
     }
 }
 

@@ -8,3 +8,8 @@
 #define FormatChecked(out, capacity, ...) FormatPathAt(__FILE__, __LINE__, (out), (capacity), __VA_ARGS__)
 // dir\name into out (MAX_PATH).
 void JoinPath(const wchar_t* dir, const wchar_t* name, wchar_t* out);
+// A folder of exactly length characters (at most MAX_PATH + 7): dir and
+// padding folders below it, all created. out holds MAX_PATH + 8 characters.
+bool MakeFolderOfLength(const wchar_t* dir, int length, wchar_t* out);
+// Removes a tree whose paths may pass MAX_PATH; links are not followed.
+void DeleteDeepTree(const wchar_t* dir);

@@ -8,34 +8,28 @@
 #include "../support/unix_links.h"
 #include "../support/tree_snapshot.h"
 #include "../../setup/install_plan.h"
-#include "../../setup/install_worker.h"
+#include "../../setup/install_steps.h"
+#include "../../common/plain_file.h"
+#include "../../common/private_folders.h"
+#include "../../uninstaller/safe_removal.h"
 #include <shlobj.h>
 #include <shlwapi.h>
 
 static wchar_t g_uninstallerExe[MAX_PATH];
 
-// ---- child: install with the worker, from a folder holding the uninstaller ----
+// ---- child: install with the setup's steps, from a folder holding the uninstaller ----
 
-static LRESULT CALLBACK QuietWndProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_SETUP_DONE) PostQuitMessage((int)wParam);
-    return DefWindowProcW(wnd, message, wParam, lParam);
-}
-
+// The steps without the wizard's pauses: what is installed is the same.
 static int install_child()
 {
     CoInitializeEx(0, COINIT_APARTMENTTHREADED);
     ComputeInstallPaths();
-    WNDCLASSW wc = {};
-    wc.lpfnWndProc = QuietWndProc;
-    wc.lpszClassName = L"TallyInstallChild";
-    RegisterClassW(&wc);
-    HWND wnd = CreateWindowW(L"TallyInstallChild", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, 0, 0, 0);
-    CloseHandle(CreateThread(0, 0, InstallThreadProc, wnd, 0, 0));
-    MSG msg;
-    while (GetMessageW(&msg, 0, 0, 0) > 0) DispatchMessageW(&msg);
+    InstallContext context = { EstimatedSizeKb(LauncherPayload().size, PagePayload().size) };
+    bool all = true;
+    for (int i = 0; i < INSTALL_STEP_COUNT; ++i)
+        if (!InstallStepTable[i].action(&context)) all = false;
     CoUninitialize();
-    return msg.wParam == 1 ? 0 : 1;
+    return all ? 0 : 1;
 }
 
 // ---- parent ----
@@ -574,12 +568,284 @@ static void test_foreign_shortcut_and_keys()
     DeleteTree(in.root);
 }
 
+// Which reparse points are links: the tags that name another place. Cloud
+// files (OneDrive's backed-up Desktop) and deduplicated files are ordinary
+// files; Wine can make neither, so the rule is checked on the tags themselves.
+static void test_link_tags()
+{
+    g_testContext = "reparse tags";
+    struct { DWORD tag; BOOL link; const char* what; } tags[] = {
+        { 0xA000000C, TRUE, "symbolic link" },
+        { 0xA0000003, TRUE, "junction or mount point" },
+        { 0xA000001D, TRUE, "WSL symbolic link" },
+        { 0x9000001A, FALSE, "cloud file" },
+        { 0x9000301A, FALSE, "cloud file (OneDrive)" },
+        { 0x80000013, FALSE, "deduplicated file" },
+    };
+    for (auto& t : tags)
+        ok(IsLinkReparseTag(t.tag) == t.link, "%s (0x%08lx): got %s, expected %s", t.what, t.tag,
+           IsLinkReparseTag(t.tag) ? "link" : "file", t.link ? "link" : "file");
+}
+
+// The install folder swapped for a link to a user's folder after it was
+// checked: the files there are not removed. (Windows refuses the rename while
+// the folder is held; Wine allows it, which lets the test make the swap.)
+static void test_folder_swapped_for_link()
+{
+    g_testContext = "install folder swapped for a link";
+    wchar_t root[MAX_PATH], dir[MAX_PATH], user[MAX_PATH], userFile[MAX_PATH], resolved[MAX_PATH];
+    MakeTempDir(L"swapped", root);
+    JoinPath(root, L"Tallybook", dir);
+    JoinPath(root, L"My Programs", user);
+    CreateDirectoryW(dir, 0);
+    BOOL linked = TRUE;
+    HANDLE held = HoldFolder(dir, resolved, &linked);
+    ok(held != INVALID_HANDLE_VALUE && !linked, "folder held (linked %d)", linked);
+    ok(!wcsncmp(resolved, L"C:\\", 3) && !StrCmpIW(resolved + lstrlenW(resolved) - 10, L"\\Tallybook"),
+       "resolved without the \\\\?\\ prefix: %s", u8(resolved));
+    if (MoveFileW(dir, user)) {
+        JoinPath(user, L"tallybook.exe", userFile);
+        WriteTextFile(userFile, "the user's program");
+        ok(MakeSymbolicLink(user, dir), "link in the folder's place");
+        ok(RemoveOwnFile(dir, resolved, L"tallybook.exe") == ITEM_LINKED, "the file through the link is left as linked");
+        ok(FileExists(userFile), "the user's file stays");
+        RemoveSymbolicLink(dir);
+    }
+    if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+    DeleteTree(root);
+}
+
+// The temporary folder unusable: the uninstaller can't hand off, removes all
+// but its own file, its folder and its entry, says so, and can be run again.
+static void test_temp_unusable()
+{
+    g_testContext = "temporary folder unusable";
+    Install in;
+    Prepare(&in, L"notemp");
+    ok(RunInstall(&in), "install succeeded");
+    wchar_t installed[MAX_PATH], missing[MAX_PATH], text[2048], expected[1024];
+    wchar_t savedTmp[MAX_PATH] = L"", savedTemp[MAX_PATH] = L"";
+    PathIn(in.dir, L"tallyuninstall.exe", installed);
+    PathIn(in.root, L"no such folder", missing);
+    GetEnvironmentVariableW(L"TMP", savedTmp, MAX_PATH);
+    GetEnvironmentVariableW(L"TEMP", savedTemp, MAX_PATH);
+    SetEnvironmentVariableW(L"TMP", missing);
+    SetEnvironmentVariableW(L"TEMP", missing);
+    RunUninstaller(installed, true, text, 2048);
+    SetEnvironmentVariableW(L"TMP", savedTmp[0] ? savedTmp : 0);
+    SetEnvironmentVariableW(L"TEMP", savedTemp[0] ? savedTemp : 0);
+    FormatChecked(expected, 1024,
+                  L"青禾书苑 的程序文件和快捷方式已删除。\n\n"
+                  L"临时文件夹不可用，卸载程序无法删除自身，以下项目仍然保留：\n  %s\n"
+                  L"  Windows 程序列表中的 青禾书苑 卸载项\n\n"
+                  L"临时文件夹（%%TEMP%%）可用后，再次运行卸载即可删除它们。", installed);
+    ok(!lstrcmpW(text, expected), "result\n  got      %s\n  expected %s", u8(text), u8(expected));
+    wchar_t launcher[MAX_PATH], page[MAX_PATH], desktop[MAX_PATH], startFolder[MAX_PATH], startLink[MAX_PATH];
+    PathIn(in.dir, L"tallybook.exe", launcher);
+    PathIn(in.dir, L"index.html", page);
+    InstalledShortcutPaths(desktop, startFolder, startLink);
+    ok(!FileExists(launcher) && !FileExists(page), "the program files are removed");
+    ok(!FileExists(desktop) && !FileExists(startLink), "the shortcuts are removed");
+    ok(!RegistryKeyExists(TEST_PRODUCT_KEY), "the product key is removed");
+    ok(FileExists(installed), "the uninstaller stays");
+    wchar_t command[MAX_PATH + 2] = L"";
+    DWORD type = 0, size = sizeof command - sizeof(wchar_t);
+    ReadRegValue(TEST_UNINSTALL_KEY, L"UninstallString", &type, command, &size);
+    wchar_t quoted[MAX_PATH + 2];
+    FormatPath(quoted, L"\"%s\"", installed);
+    ok(!lstrcmpiW(command, quoted), "the entry stays and runs it: %s", u8(command));
+
+    // With the temporary folder back, Windows' list finishes the job.
+    RunUninstaller(installed, true, text, 2048);
+    ok(!lstrcmpW(text, L"青禾书苑 已卸载。"), "second run: %s", u8(text));
+    CheckInstalled(&in, false, "after the second run");
+    ok(!DirExists(in.dir), "the install folder is removed");
+    DeleteTree(in.root);
+}
+
+// Shows a running copy's message box and keeps the copy waiting on it.
+static bool StartWaitingCopy(const wchar_t* exe, PROCESS_INFORMATION* pi)
+{
+    wchar_t command[MAX_PATH + 16];
+    FormatPath(command, L"\"%s\" --finish", exe);
+    STARTUPINFOW si = { sizeof si };
+    if (!CreateProcessW(exe, command, 0, 0, FALSE, 0, 0, 0, &si, pi)) return false;
+    for (int i = 0; i < 150; ++i) {
+        if (FindWindowOf(pi->dwProcessId, L"#32770", 0)) return true;
+        Sleep(100);
+    }
+    return false;
+}
+
+// Earlier hand-off folders: only those holding nothing, or an idle copy of
+// the uninstaller, go; a running copy, a user's file, a second name of a
+// user's file, a link and a folder not named as ours stay.
+static void test_stale_private_folders()
+{
+    g_testContext = "earlier hand-off folders";
+    wchar_t root[MAX_PATH], temp[MAX_PATH], path[MAX_PATH], file[MAX_PATH], user[MAX_PATH], userCopy[MAX_PATH];
+    MakeTempDir(L"stalefolders", root);
+    FormatPath(temp, L"%s\\", root);
+    const wchar_t* names[] = { L"tallyuninstall-0000000000000001", L"tallyuninstall-0000000000000002",
+                               L"tallyuninstall-0000000000000003", L"tallyuninstall-0000000000000004",
+                               L"tallyuninstall-0000000000000005", L"tallyuninstall-0000000000000007",
+                               L"tallyuninstall-notours" };
+    for (const wchar_t* name : names) { PathIn(root, name, path); CreateDirectoryW(path, 0); }
+    PathIn(root, L"user", user);
+    CreateDirectoryW(user, 0);
+    PathIn(user, L"tallyuninstall.exe", userCopy);
+    CopyFileW(g_uninstallerExe, userCopy, FALSE);
+    FormatPath(file, L"%s\\tallyuninstall-0000000000000002\\tallyuninstall.exe", root);
+    CopyFileW(g_uninstallerExe, file, FALSE);
+    FormatPath(file, L"%s\\tallyuninstall-0000000000000003\\tallyuninstall.exe", root);
+    CopyFileW(g_uninstallerExe, file, FALSE);
+    PROCESS_INFORMATION running = {};
+    ok(StartWaitingCopy(file, &running), "a copy runs in tallyuninstall-…0003");
+    FormatPath(file, L"%s\\tallyuninstall-0000000000000004\\我的笔记.txt", root);
+    WriteTextFile(file, "the user's own");
+    FormatPath(file, L"%s\\tallyuninstall-0000000000000005\\tallyuninstall.exe", root);
+    CopyFileW(g_uninstallerExe, file, FALSE);
+    FormatPath(file, L"%s\\tallyuninstall-0000000000000005\\readme.txt", root);
+    WriteTextFile(file, "the user's own");
+    FormatPath(file, L"%s\\tallyuninstall-0000000000000007\\tallyuninstall.exe", root);
+    ok(CreateHardLinkW(file, userCopy, 0), "a second name of the user's file in tallyuninstall-…0007");
+    PathIn(root, L"tallyuninstall-0000000000000006", path);
+    ok(MakeSymbolicLink(user, path), "a link tallyuninstall-…0006 to the user's folder");
+    char before[SNAPSHOT_CAPACITY];
+    static char after[SNAPSHOT_CAPACITY];
+    SnapshotTree(user, before);
+
+    RemoveStalePrivateFolders(temp);
+    struct { const wchar_t* name; bool stays; } expect[] = {
+        { L"tallyuninstall-0000000000000001", false }, { L"tallyuninstall-0000000000000002", false },
+        { L"tallyuninstall-0000000000000003", true },  { L"tallyuninstall-0000000000000004", true },
+        { L"tallyuninstall-0000000000000005", true },  { L"tallyuninstall-0000000000000006", true },
+        { L"tallyuninstall-0000000000000007", true },  { L"tallyuninstall-notours", true },
+    };
+    for (auto& e : expect) {
+        PathIn(root, e.name, path);
+        ok((GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES) == e.stays, "%s %s", u8(e.name), e.stays ? "stays" : "goes");
+    }
+    FormatPath(file, L"%s\\tallyuninstall-0000000000000003\\tallyuninstall.exe", root);
+    ok(FileExists(file), "the running copy's file stays");
+    FormatPath(file, L"%s\\tallyuninstall-0000000000000005\\tallyuninstall.exe", root);
+    ok(FileExists(file), "a copy beside a user's file stays");
+    SnapshotTree(user, after);
+    ok(!strcmp(before, after), "the linked folder is unchanged\n  before:\n%s  after:\n%s", before, after);
+
+    if (running.hProcess) {
+        TerminateProcess(running.hProcess, 0);
+        WaitForSingleObject(running.hProcess, 5000);
+        CloseHandle(running.hProcess);
+        CloseHandle(running.hThread);
+    }
+    PathIn(root, L"tallyuninstall-0000000000000006", path);
+    RemoveSymbolicLink(path);
+    DeleteTree(root);
+}
+
+// Names in the temporary folder, but for the hand-off folders: one per line.
+static void ListTemporaryFolder(char* out, int capacity)
+{
+    wchar_t temp[MAX_PATH], pattern[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    FormatPath(pattern, L"%s*", temp);
+    out[0] = 0;
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(pattern, &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        if (StrCmpNIW(found.cFileName, L"tallyuninstall-", 15))
+            _snprintf(out + strlen(out), capacity - strlen(out), "%s\n", u8(found.cFileName));
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+}
+
+// Install and uninstall, three times: at most one hand-off folder of ours stays
+// in the temporary folder, and nothing else changes in the user's folders.
+static void test_three_cycles()
+{
+    g_testContext = "three cycles";
+    Install in;
+    Prepare(&in, L"cycles");
+    wchar_t desktop[MAX_PATH], startFolder[MAX_PATH], startLink[MAX_PATH], programs[MAX_PATH], installed[MAX_PATH];
+    InstalledShortcutPaths(desktop, startFolder, startLink);
+    lstrcpyW(programs, startFolder);
+    *wcsrchr(programs, L'\\') = 0;
+    *wcsrchr(desktop, L'\\') = 0;
+    static char tempBefore[8192], tempAfter[8192], desktopBefore[SNAPSHOT_CAPACITY], programsBefore[SNAPSHOT_CAPACITY],
+        localBefore[SNAPSHOT_CAPACITY], after[SNAPSHOT_CAPACITY];
+    CreateDirectoryW(in.local, 0);
+    ListTemporaryFolder(tempBefore, sizeof tempBefore);
+    SnapshotTree(desktop, desktopBefore);
+    SnapshotTree(programs, programsBefore);
+    SnapshotTree(in.local, localBefore);
+    PathIn(in.dir, L"tallyuninstall.exe", installed);
+    wchar_t text[2048];
+    for (int cycle = 1; cycle <= 3; ++cycle) {
+        ok(RunInstall(&in), "cycle %d: install", cycle);
+        RunUninstaller(installed, true, text, 2048);
+        ok(!lstrcmpW(text, L"青禾书苑 已卸载。"), "cycle %d: %s", cycle, u8(text));
+    }
+    int folders = 0;
+    int files = CountTemporaryCopies(&folders);
+    ok(folders <= 1, "hand-off folders in the temporary folder: %d, expected at most 1", folders);
+    ok(files == 0, "files left in them: %d", files);
+    ListTemporaryFolder(tempAfter, sizeof tempAfter);
+    ok(!strcmp(tempBefore, tempAfter), "the temporary folder holds what it held\n  before:\n%s  after:\n%s", tempBefore, tempAfter);
+    SnapshotTree(desktop, after);
+    ok(!strcmp(desktopBefore, after), "the desktop is as it was:\n%s", after);
+    SnapshotTree(programs, after);
+    ok(!strcmp(programsBefore, after), "the Start menu is as it was:\n%s", after);
+    SnapshotTree(in.local, after);
+    ok(!strcmp(localBefore, after), "the local application-data folder is as it was:\n%s", after);
+    DeleteTree(in.root);
+}
+
+// Every base-folder length the setup accepts: each install the setup reports
+// whole is removed by its uninstaller; one character more and nothing is installed.
+static void test_long_bases()
+{
+    g_testContext = "long base folders";
+    for (int n = 220; n <= 231; ++n) {
+        Install in;
+        Prepare(&in, L"longbase");
+        wchar_t base[MAX_PATH + 8], text[2048];
+        if (!MakeFolderOfLength(in.root, n, base)) { ok(false, "base folder of %d characters", n); continue; }
+        lstrcpyW(in.local, base);
+        FormatPath(in.dir, L"%s\\Tallybook", base);
+        SetEnvironmentVariableW(L"LOCALAPPDATA", base);
+        bool installed = RunInstall(&in);
+        ok(installed == (n <= 230), "base of %d characters: install %s", n, installed ? "succeeded" : "failed");
+        if (installed) {
+            wchar_t uninstaller[MAX_PATH];
+            PathIn(in.dir, L"tallyuninstall.exe", uninstaller);
+            RunUninstaller(uninstaller, true, text, 2048);
+            ok(!lstrcmpW(text, L"青禾书苑 已卸载。"), "base of %d characters: %s", n, u8(text));
+            CheckInstalled(&in, false, "after uninstall");
+        } else {
+            ok(!DirExists(in.dir) && !RegistryKeyExists(TEST_UNINSTALL_KEY), "base of %d characters: nothing installed", n);
+        }
+        RemoveInstallTraces();
+        DeleteDeepTree(in.root);
+    }
+}
+
 int wmain(int argc, wchar_t** argv)
 {
     if (argc == 2 && !lstrcmpW(argv[1], L"install")) return install_child();
-    if (argc < 2) { printf("usage: test_uninstall <tallyuninstall.exe>\n"); return 2; }
+    if (argc < 2) { printf("usage: test_uninstall <tallyuninstall.exe> [long]\n"); return 2; }
     ArgToWindowsPath(argv[1], g_uninstallerExe);
     CoInitializeEx(0, COINIT_APARTMENTTHREADED);
+    if (argc == 3 && !lstrcmpW(argv[2], L"long")) {
+        test_long_bases();
+        return test_summary("uninstaller, long base folders");
+    }
+    test_link_tags();
+    test_folder_swapped_for_link();
+    test_stale_private_folders();
+    test_temp_unusable();
+    test_three_cycles();
     test_full_cycle();
     test_answer_no();
     test_locked_launcher();
