@@ -831,15 +831,33 @@ static void test_long_bases()
     }
 }
 
+// One install and uninstall, run by handoff_order.py with Wine's call trace on.
+static void test_traced_uninstall()
+{
+    g_testContext = "traced uninstall";
+    Install in;
+    Prepare(&in, L"traced");
+    ok(RunInstall(&in), "install succeeded");
+    wchar_t installed[MAX_PATH], text[2048];
+    PathIn(in.dir, L"tallyuninstall.exe", installed);
+    RunUninstaller(installed, true, text, 2048);
+    ok(!lstrcmpW(text, L"青禾书苑 已卸载。"), "result: %s", u8(text));
+    DeleteTree(in.root);
+}
+
 int wmain(int argc, wchar_t** argv)
 {
     if (argc == 2 && !lstrcmpW(argv[1], L"install")) return install_child();
-    if (argc < 2) { printf("usage: test_uninstall <tallyuninstall.exe> [long]\n"); return 2; }
+    if (argc < 2) { printf("usage: test_uninstall <tallyuninstall.exe> [long|traced]\n"); return 2; }
     ArgToWindowsPath(argv[1], g_uninstallerExe);
     CoInitializeEx(0, COINIT_APARTMENTTHREADED);
     if (argc == 3 && !lstrcmpW(argv[2], L"long")) {
         test_long_bases();
         return test_summary("uninstaller, long base folders");
+    }
+    if (argc == 3 && !lstrcmpW(argv[2], L"traced")) {
+        test_traced_uninstall();
+        return test_summary("uninstaller, traced");
     }
     test_link_tags();
     test_folder_swapped_for_link();
