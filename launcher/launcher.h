@@ -30,9 +30,6 @@ bool IsExistingFile(const wchar_t* path);
 // Fills pagePath (260): the page beside the executable, else the local page;
 // empty when no page path can be formed whole.
 void ResolvePagePath(wchar_t* pagePath);
-// Makes the folder chain of dir, writes the carried page there when there is
-// none, and puts the local page's path in pagePath (260).
-void EnsureLocalPage(const wchar_t* dir, wchar_t* pagePath);
 // The file URL of path in url (2,048). False when it does not fit: no
 // browser is ever given a cut URL.
 bool BuildFileUrl(const wchar_t* path, wchar_t* url);

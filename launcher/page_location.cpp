@@ -47,6 +47,18 @@ static bool IsUsablePage(const wchar_t* path)
     return IsExistingFile(path) && !IsEmptyOrCutPage(path);
 }
 
+// Makes the folder chain of dir, writes the carried page there when there is
+// none, and puts the local page's path in pagePath (260).
+static void EnsureLocalPage(const wchar_t* dir, wchar_t* pagePath)
+{
+    CreateFolderChain(dir);
+    if (!FormatWholePath(pagePath, PAGE_FILE_FORMAT, dir)) { pagePath[0] = 0; return; }
+    if (IsUsablePage(pagePath)) return;  // a page that shows something is never replaced
+    // Whole or not at all; only an empty or cut page is replaced.
+    PayloadBlob page = LauncherPagePayload();
+    WriteFileWhole(pagePath, page.bytes, page.size, IsExistingFile(pagePath));
+}
+
 void ResolvePagePath(wchar_t* pagePath)
 {
     wchar_t dir[LAUNCHER_PATH_CAPACITY];
@@ -57,15 +69,4 @@ void ResolvePagePath(wchar_t* pagePath)
     wchar_t localProductDir[LAUNCHER_PATH_CAPACITY];
     pagePath[0] = 0;
     if (FormatWholePath(localProductDir, PRODUCT_FOLDER_FORMAT, base)) EnsureLocalPage(localProductDir, pagePath);
-}
-
-
-void EnsureLocalPage(const wchar_t* dir, wchar_t* pagePath)
-{
-    CreateFolderChain(dir);
-    if (!FormatWholePath(pagePath, PAGE_FILE_FORMAT, dir)) { pagePath[0] = 0; return; }
-    if (IsUsablePage(pagePath)) return;  // a page that shows something is never replaced
-    // Whole or not at all; only an empty or cut page is replaced.
-    PayloadBlob page = LauncherPagePayload();
-    WriteFileWhole(pagePath, page.bytes, page.size, IsExistingFile(pagePath));
 }
