@@ -37,20 +37,6 @@ BOOL ReadBaseFolder(wchar_t* base)
     return n > 0 && n < MAX_PATH;
 }
 
-// The setup program's fallback when LOCALAPPDATA can't be read; the launcher
-// falls back to the temporary folder instead.
-static const wchar_t INSTALL_FALLBACK_BASE[] = L"C:\\Tallybook";
-
-BOOL PlannedInstallFolder(wchar_t* dir)
-{
-    wchar_t base[MAX_PATH];
-    if (!ReadBaseFolder(base)) lstrcpyW(base, INSTALL_FALLBACK_BASE);
-    // Only a folder where every file of the product fits, the longest name
-    // included: the setup program and the uninstaller then accept the same folders.
-    wchar_t longest[MAX_PATH];
-    return FormatWholePath(dir, PRODUCT_FOLDER_FORMAT, base) && FormatWholePath(longest, UNINSTALLER_FORMAT, dir);
-}
-
 BOOL OwnFolder(wchar_t* dir)
 {
     DWORD n = GetModuleFileNameW(0, dir, MAX_PATH);

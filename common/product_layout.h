@@ -26,9 +26,11 @@ BOOL FormatWholePath(wchar_t* dest, const wchar_t* format, const wchar_t* first,
 // The base folder from LOCALAPPDATA, when it is set and fits MAX_PATH whole.
 BOOL ReadBaseFolder(wchar_t* base);
 // Where the setup program installs (and so where the uninstaller looks):
-// the product folder under LOCALAPPDATA, else under the fixed C:\Tallybook.
-// False when that path, or the path of any file in it, would be cut; dir then
-// holds the folder's (possibly cut) text.
+// the product folder under LOCALAPPDATA, else (missing or empty) under the
+// user's known local application-data folder. False when that path, or the
+// path of any file in it, would be cut (dir then holds the folder's, possibly
+// cut, text), and when there is no base folder at all or LOCALAPPDATA is too
+// long to read whole (dir is then empty).
 BOOL PlannedInstallFolder(wchar_t* dir);
 // The running program's folder (without its trailing backslash); false when
 // the program's own path does not fit MAX_PATH whole or has no folder.

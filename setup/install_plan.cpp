@@ -44,7 +44,8 @@ void DeriveInstallPaths(const wchar_t* baseFolder)
 
 void ComputeInstallPaths()
 {
-    // A LOCALAPPDATA too long to be read whole counts as missing.
+    // No base folder, or a LOCALAPPDATA too long to read whole: nothing is
+    // installed anywhere.
     DeriveAppExePath(PlannedInstallFolder(InstallDir));
 }
 

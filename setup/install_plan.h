@@ -47,7 +47,8 @@ PayloadBlob PagePayload();
 // Kilobytes for "EstimatedSize": both payloads shifted right by 10, plus one.
 DWORD EstimatedSizeKb(unsigned int launcherBytes, unsigned int pageBytes);
 
-// Fills InstallDir and AppExePath from LOCALAPPDATA (or the fallback base).
+// Fills InstallDir and AppExePath from LOCALAPPDATA (or the user's known
+// local application-data folder); InstallPathsWhole false when there is none.
 void ComputeInstallPaths();
 // The same derivation from a given base folder.
 void DeriveInstallPaths(const wchar_t* baseFolder);

@@ -83,7 +83,8 @@ static void OnActionPressed(HWND wnd)
         HANDLE worker = CreateThread(0, 0, InstallThreadProc, wnd, 0, 0);
         if (worker) CloseHandle(worker);
     } else if (g_installFinished == 1) {
-        ShellExecuteW(0, L"open", AppExePath, 0, 0, SW_SHOWNORMAL);
+        // Without a whole install path there is no launcher of ours to start.
+        if (InstallPathsWhole) ShellExecuteW(0, L"open", AppExePath, 0, 0, SW_SHOWNORMAL);
         DestroyWindow(wnd);
     }
     // Otherwise the install is still running: nothing to do.

@@ -1,6 +1,7 @@
 // Install plan: the install location and the paths and figures derived from it.
 #include "../support/ok.h"
 #include "../../setup/install_plan.h"
+#include <shlobj.h>
 
 static void DeriveFrom(const wchar_t* localAppData)
 {
@@ -19,12 +20,19 @@ static void test_install_location()
     DeriveFrom(L"D:\\软件 (x86)");
     ok(!lstrcmpW(InstallDir, L"D:\\软件 (x86)\\Tallybook"), "non-ASCII InstallDir %s", u8(InstallDir));
 
-    // Missing and empty both fall back to the product folder under C:\Tallybook.
+    // Missing and empty both mean the user's known local folder, never one under C:\.
+    wchar_t* known = 0;
+    HRESULT hr = SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, 0, &known);
+    ok(SUCCEEDED(hr), "known local folder: 0x%08lx", hr);
+    wchar_t expectedDir[MAX_PATH], expectedExe[MAX_PATH];
+    FormatPath(expectedDir, L"%s\\Tallybook", SUCCEEDED(hr) ? known : L"?");
+    FormatPath(expectedExe, L"%s\\Tallybook\\tallybook.exe", SUCCEEDED(hr) ? known : L"?");
+    CoTaskMemFree(known);
     DeriveFrom(0);
-    ok(!lstrcmpW(InstallDir, L"C:\\Tallybook\\Tallybook"), "missing: InstallDir %s", u8(InstallDir));
-    ok(!lstrcmpW(AppExePath, L"C:\\Tallybook\\Tallybook\\tallybook.exe"), "missing: AppExePath %s", u8(AppExePath));
+    ok(!lstrcmpW(InstallDir, expectedDir) && InstallPathsWhole, "missing: InstallDir %s, expected %s", u8(InstallDir), u8(expectedDir));
+    ok(!lstrcmpW(AppExePath, expectedExe), "missing: AppExePath %s, expected %s", u8(AppExePath), u8(expectedExe));
     DeriveFrom(L"");
-    ok(!lstrcmpW(InstallDir, L"C:\\Tallybook\\Tallybook"), "empty: InstallDir %s", u8(InstallDir));
+    ok(!lstrcmpW(InstallDir, expectedDir) && InstallPathsWhole, "empty: InstallDir %s, expected %s", u8(InstallDir), u8(expectedDir));
 }
 
 static void test_long_base_folders()
@@ -51,14 +59,14 @@ static void test_long_base_folders()
     DeriveFrom(base);
     ok(lstrlenW(InstallDir) == 259 && !wcsncmp(InstallDir, base, 259), "259-character base used, cut: %d", lstrlenW(InstallDir));
 
-    // 260 and more cannot be read at all: treated like a missing variable.
+    // 260 and more cannot be read at all: no install folder, and no other folder instead.
     for (int i = 259; i < 399; ++i) base[i] = L'c';
     base[260] = 0;
     DeriveFrom(base);
-    ok(!lstrcmpW(InstallDir, L"C:\\Tallybook\\Tallybook"), "260-character base: InstallDir %s", u8(InstallDir));
+    ok(!InstallPathsWhole && InstallDir[0] == 0, "260-character base: no install folder, got %s", u8(InstallDir));
     base[399] = 0;
     DeriveFrom(base);
-    ok(!lstrcmpW(InstallDir, L"C:\\Tallybook\\Tallybook"), "399-character base: InstallDir %s", u8(InstallDir));
+    ok(!InstallPathsWhole && InstallDir[0] == 0, "399-character base: no install folder, got %s", u8(InstallDir));
 }
 
 static void test_uninstall_command()
