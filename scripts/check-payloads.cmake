@@ -1,14 +1,15 @@
 # Fails the build unless both programs carry the page byte for byte and the
-# setup program carries the launcher that was just built (and, with SIGNED
-# non-empty, that this launcher is the signed one).
-# Usage: cmake -DPAGE=... -DLAUNCHER=... -DSETUP=... -DSTAMP=... [-DSIGNED=<key file>] -P check-payloads.cmake
-foreach(var PAGE LAUNCHER SETUP STAMP)
+# setup program carries the launcher and the uninstaller that were just built
+# (and, with SIGNED non-empty, that these two are the signed ones).
+# Usage: cmake -DPAGE=... -DLAUNCHER=... -DUNINSTALLER=... -DSETUP=... -DSTAMP=... [-DSIGNED=<key file>] -P check-payloads.cmake
+foreach(var PAGE LAUNCHER UNINSTALLER SETUP STAMP)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "check-payloads: ${var} not given")
   endif()
 endforeach()
 file(READ "${PAGE}" page_hex HEX)
 file(READ "${LAUNCHER}" launcher_hex HEX)
+file(READ "${UNINSTALLER}" uninstaller_hex HEX)
 file(READ "${SETUP}" setup_hex HEX)
 
 function(require_inside needle haystack what)
@@ -45,9 +46,14 @@ if(SIGNED)
   if(launcher_signature EQUAL 0)
     message(FATAL_ERROR "check-payloads: ${LAUNCHER} carries no signature although signing is on")
   endif()
+  certificate_size("${uninstaller_hex}" uninstaller_signature)
+  if(uninstaller_signature EQUAL 0)
+    message(FATAL_ERROR "check-payloads: ${UNINSTALLER} carries no signature although signing is on")
+  endif()
 endif()
 
 require_inside("${page_hex}" "${launcher_hex}" "tallybook.exe does not carry ${PAGE} byte for byte")
 require_inside("${page_hex}" "${setup_hex}" "tallyinstall.exe does not carry ${PAGE} byte for byte")
 require_inside("${launcher_hex}" "${setup_hex}" "tallyinstall.exe does not carry the launcher ${LAUNCHER}")
+require_inside("${uninstaller_hex}" "${setup_hex}" "tallyinstall.exe does not carry the uninstaller ${UNINSTALLER}")
 file(WRITE "${STAMP}" "ok\n")

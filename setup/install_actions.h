@@ -2,11 +2,9 @@
 #pragma once
 #include <windows.h>
 
-enum DeployResult { DEPLOY_SKIPPED, DEPLOY_COPIED, DEPLOY_FAILED };
-
 void CreateDirectoryChain(const wchar_t* path);
 BOOL WriteWholeFile(const wchar_t* path, const unsigned char* bytes, unsigned int count);
-DeployResult DeployUninstaller();
-void CreateAppShortcut(const wchar_t* folder);
+// True only when the shortcut file was saved.
+BOOL CreateAppShortcut(const wchar_t* folder);
 LONG RegWriteString(const wchar_t* subKey, const wchar_t* name, const wchar_t* text);
 LONG RegWriteDword(const wchar_t* subKey, const wchar_t* name, DWORD value);

@@ -1,5 +1,5 @@
 // What the setup program installs and where: the process-wide install paths,
-// the registry table and the payloads. The product's names and folders come
+// the registry table and the three payloads. The product's names and folders come
 // from common/product_layout.h; the steps are in install_steps.h.
 #pragma once
 #include <windows.h>
@@ -43,6 +43,7 @@ extern const RegistryEntry RegistryPlan[REGISTRY_ENTRY_COUNT];
 
 PayloadBlob LauncherPayload();
 PayloadBlob PagePayload();
+PayloadBlob UninstallerPayload();
 
 // Kilobytes for "EstimatedSize": both payloads shifted right by 10, plus one.
 DWORD EstimatedSizeKb(unsigned int launcherBytes, unsigned int pageBytes);

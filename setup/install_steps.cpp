@@ -21,49 +21,65 @@ static BOOL WritePayload(const wchar_t* format, PayloadBlob blob)
 
 static BOOL WriteLauncher(const InstallContext*) { return WritePayload(APP_EXE_FORMAT, LauncherPayload()); }
 static BOOL WritePage(const InstallContext*) { return WritePayload(PAGE_FILE_FORMAT, PagePayload()); }
-static BOOL CopyUninstaller(const InstallContext*) { return DeployUninstaller() != DEPLOY_FAILED; }
+// The setup's own uninstaller, never a file found beside the setup program:
+// whatever lies there (Downloads, a temporary folder) may be anyone's.
+static BOOL WriteUninstaller(const InstallContext*) { return WritePayload(UNINSTALLER_FORMAT, UninstallerPayload()); }
 
+static BOOL IsFolder(const wchar_t* path)
+{
+    DWORD attributes = GetFileAttributesW(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// The result line promises both shortcuts: each one not made makes it false.
 static BOOL CreateShortcuts(const InstallContext*)
 {
     // A shortcut to a cut path would start nothing.
-    if (!InstallPathsWhole) return TRUE;
+    if (!InstallPathsWhole) return FALSE;
+    BOOL made = FALSE;
     wchar_t* desktop = 0;
     if (SUCCEEDED(SHGetKnownFolderPath(DESKTOP_FOLDER_ID, 0, 0, &desktop))) {
-        CreateAppShortcut(desktop);
+        made = CreateAppShortcut(desktop);
         CoTaskMemFree(desktop);
     }
+    BOOL madeInStartMenu = FALSE;
     wchar_t* programs = 0;
     if (SUCCEEDED(SHGetKnownFolderPath(PROGRAMS_FOLDER_ID, 0, 0, &programs))) {
         wchar_t folder[MAX_PATH];
         if (FormatWholePath(folder, START_MENU_FOLDER_FORMAT, programs)) {
+            // An existing folder is fine; a file of that name is not.
             CreateDirectoryW(folder, 0);
-            CreateAppShortcut(folder);
+            madeInStartMenu = IsFolder(folder) && CreateAppShortcut(folder);
         }
         CoTaskMemFree(programs);
     }
-    return TRUE;
+    return made && madeInStartMenu;
 }
 
+// Every value is written even after one fails; any failure makes the result false.
 static BOOL WriteRegistryValues(const InstallContext* context)
 {
     // The uninstall entry would name files that were never created.
-    if (!InstallPathsWhole) return TRUE;
+    if (!InstallPathsWhole) return FALSE;
+    BOOL written = TRUE;
     wchar_t command[UNINSTALL_COMMAND_CAPACITY];
     FormatUninstallCommand(command);
     for (int i = 0; i < REGISTRY_ENTRY_COUNT; ++i) {
         const RegistryEntry& e = RegistryPlan[i];
         wchar_t subKey[UNINSTALL_KEY_CAPACITY];
         lstrcpynW(subKey, e.subKey, UNINSTALL_KEY_CAPACITY);
+        LONG status = ERROR_INVALID_DATA;
         switch (e.source) {
-        case REG_FROM_TEXT:              RegWriteString(subKey, e.valueName, e.text); break;
-        case REG_FROM_INSTALL_DIR:       RegWriteString(subKey, e.valueName, InstallDir); break;
-        case REG_FROM_APP_EXE:           RegWriteString(subKey, e.valueName, AppExePath); break;
-        case REG_FROM_UNINSTALL_COMMAND: RegWriteString(subKey, e.valueName, command); break;
-        case REG_FROM_NUMBER:            RegWriteDword(subKey, e.valueName, e.number); break;
-        case REG_FROM_ESTIMATED_SIZE:    RegWriteDword(subKey, e.valueName, context->estimatedSizeKb); break;
+        case REG_FROM_TEXT:              status = RegWriteString(subKey, e.valueName, e.text); break;
+        case REG_FROM_INSTALL_DIR:       status = RegWriteString(subKey, e.valueName, InstallDir); break;
+        case REG_FROM_APP_EXE:           status = RegWriteString(subKey, e.valueName, AppExePath); break;
+        case REG_FROM_UNINSTALL_COMMAND: status = RegWriteString(subKey, e.valueName, command); break;
+        case REG_FROM_NUMBER:            status = RegWriteDword(subKey, e.valueName, e.number); break;
+        case REG_FROM_ESTIMATED_SIZE:    status = RegWriteDword(subKey, e.valueName, context->estimatedSizeKb); break;
         }
+        if (status != ERROR_SUCCESS) written = FALSE;
     }
-    return TRUE;
+    return written;
 }
 
 // What earlier uninstalls may have left in the temporary folder (Windows can
@@ -79,7 +95,7 @@ const InstallStep InstallStepTable[] = {
     { L"[1/7] 正在创建安装目录…",                220, CreateInstallFolder },
     { L"[2/7] 正在释放主程序 tallybook.exe…",    260, WriteLauncher },
     { L"[3/7] 正在释放界面资源 index.html…",     220, WritePage },
-    { L"[4/7] 正在部署卸载程序…",                200, CopyUninstaller },
+    { L"[4/7] 正在部署卸载程序…",                200, WriteUninstaller },
     { L"[5/7] 正在创建桌面与开始菜单快捷方式…",  260, CreateShortcuts },
     { L"[6/7] 正在写入注册表信息…",              220, WriteRegistryValues },
     { L"[7/7] 正在收尾…",                        180, Finish },

@@ -2,8 +2,8 @@
 """Signed releases: a throwaway CA and code-signing certificate made with
 openssl, `make dist` with them in a build folder of its own, then
 osslsigncode's verdict on each program, the signed setup installing (under
-Wine, driven by the wizard test) a launcher byte-identical to the signed
-dist/tallybook.exe that still starts the browser, and the ways a bad key
+Wine, driven by the wizard test) a launcher and an uninstaller byte-identical
+to the signed dist/ files, the launcher still starting the browser, and the ways a bad key
 set-up must stop the build without touching dist/.
     test_signing.py <source tree> <signed build folder> <test_wizard.exe> <recorder.exe>"""
 import glob
@@ -123,7 +123,7 @@ class Signing(unittest.TestCase):
 
     def test_signing_adds_only_the_signature(self):
         # Without its signature a signed program is the unsigned build's, byte for byte
-        # (the setup differs more: it embeds the signed launcher).
+        # (the setup differs more: it embeds the signed launcher and uninstaller).
         for name in ("tallybook.exe", "tallyuninstall.exe"):
             unsigned = os.path.join(SOURCE, "dist", name)
             if not os.path.exists(unsigned):
@@ -136,8 +136,11 @@ class Signing(unittest.TestCase):
 
     def test_setup_and_zip_carry_the_signed_files(self):
         launcher = A.read(os.path.join(DIST, "tallybook.exe"))
+        uninstaller = A.read(os.path.join(DIST, "tallyuninstall.exe"))
         setup = A.read(os.path.join(DIST, "tallyinstall.exe"))
         self.assertNotEqual(setup.find(launcher), -1, "the signed setup does not embed the signed launcher byte for byte")
+        self.assertNotEqual(setup.find(uninstaller), -1,
+                            "the signed setup does not embed the signed uninstaller byte for byte")
         with zipfile.ZipFile(os.path.join(DIST, "tallybook-2.0.zip")) as z:
             self.assertEqual(z.namelist(), ["tallyinstall.exe", "tallyuninstall.exe", "index.html"])
             for name in z.namelist():
@@ -177,6 +180,14 @@ class Signing(unittest.TestCase):
             self.assertEqual(got, expected, f"installed launcher is not the signed dist/tallybook.exe: {told}")
             verified = self.verify(installed[0], "ca.pem")
             self.assertEqual(verified.returncode, 0, f"installed launcher does not verify:\n{verified.stdout[-800:]}")
+            # The uninstaller it installed is the one it carries: the signed build's, byte for byte.
+            uninstaller = os.path.join(os.path.dirname(installed[0]), "tallyuninstall.exe")
+            self.assertTrue(os.path.exists(uninstaller), f"no installed uninstaller at {uninstaller}")
+            told = A.explain_difference("tallyuninstall.exe", uninstaller, os.path.join(DIST, "tallyuninstall.exe"))
+            self.assertEqual(A.read(uninstaller), A.read(os.path.join(DIST, "tallyuninstall.exe")),
+                             f"installed uninstaller is not the signed dist/tallyuninstall.exe: {told}")
+            verified = self.verify(uninstaller, "ca.pem")
+            self.assertEqual(verified.returncode, 0, f"installed uninstaller does not verify:\n{verified.stdout[-800:]}")
             with open(os.path.join(work, "road-command.txt"), encoding="utf-8") as f:
                 command = f.read()
             self.assertIn("msedge.exe\" --app=\"file:///", command, "what the installed signed launcher started")

@@ -143,10 +143,8 @@ static HWND WaitForWindow(DWORD pid, const wchar_t* cls, const wchar_t* title, D
 static void test_setup_from_downloads()
 {
     g_testContext = "setup";
-    wchar_t dir[MAX_PATH], exe[MAX_PATH], local[MAX_PATH], uninstaller[MAX_PATH];
+    wchar_t dir[MAX_PATH], exe[MAX_PATH], local[MAX_PATH];
     PlantFolder(L"plant-setup", g_setupExe, L"tallyinstall.exe", dir, exe);
-    JoinPath(dir, L"tallyuninstall.exe", uninstaller);
-    CopyFileW(g_uninstallerExe, uninstaller, FALSE);
     JoinPath(dir, L"local", local);
     SetEnvironmentVariableW(L"LOCALAPPDATA", local);
 

@@ -143,51 +143,6 @@ static void test_stale_side_files()
     DeleteTree(root);
 }
 
-// Runs in a copy of this program placed in a folder of the test's choosing.
-static int deploy_child(const wchar_t* installDir, const wchar_t* expected)
-{
-    g_testContext = "deploy (child)";
-    lstrcpyW(InstallDir, installDir);
-    InstallPathsWhole = TRUE;  // a short folder of the test's own
-    DeployResult got = DeployUninstaller();
-    DeployResult want = !lstrcmpW(expected, L"copied") ? DEPLOY_COPIED
-                      : !lstrcmpW(expected, L"failed") ? DEPLOY_FAILED : DEPLOY_SKIPPED;
-    ok(got == want, "got %d, expected %s", got, u8(expected));
-    return test_summary("deploy child");
-}
-
-static void test_deploy_uninstaller()
-{
-    g_testContext = "deploy uninstaller";
-    wchar_t beside[MAX_PATH], target[MAX_PATH], source[MAX_PATH], args[1024], copied[MAX_PATH];
-    MakeTempDir(L"beside", beside);
-    MakeTempDir(L"target", target);
-    FormatPath(source, L"%s\\tallyuninstall.exe", beside);
-    FormatPath(copied, L"%s\\tallyuninstall.exe", target);
-
-    FormatPath(args, L"deploy \"%s\" skipped", target);
-    ok(RunCopyOfSelf(beside, args) == 0, "no uninstaller beside the program is skipped");
-    ok(!FileExists(copied), "nothing copied when skipped");
-
-    CreateDirectoryW(source, 0);
-    ok(RunCopyOfSelf(beside, args) == 0, "a folder named tallyuninstall.exe is skipped");
-    RemoveDirectoryW(source);
-
-    WriteTextFile(source, "uninstaller bytes");
-    WriteTextFile(copied, "an older uninstaller that is longer");
-    FormatPath(args, L"deploy \"%s\" copied", target);
-    ok(RunCopyOfSelf(beside, args) == 0, "an uninstaller beside the program is copied");
-    DWORD size = 0;
-    unsigned char* back = ReadWholeFile(copied, &size);
-    ok(back && size == 17 && !memcmp(back, "uninstaller bytes", 17), "copy overwrote the old one: %lu bytes", size);
-    if (back) HeapFree(GetProcessHeap(), 0, back);
-
-    FormatPath(args, L"deploy \"%s\\no such folder\" failed", target);
-    ok(RunCopyOfSelf(beside, args) == 0, "a copy into a missing folder fails");
-    DeleteTree(beside);
-    DeleteTree(target);
-}
-
 static void test_shortcut()
 {
     g_testContext = "shortcut";
@@ -195,7 +150,7 @@ static void test_shortcut()
     MakeTempDir(L"shortcut", folder);
     lstrcpyW(AppExePath, L"C:\\Users\\a\\AppData\\Local\\Tallybook\\tallybook.exe");
     CoInitializeEx(0, COINIT_APARTMENTTHREADED);
-    CreateAppShortcut(folder);
+    ok(CreateAppShortcut(folder) == TRUE, "shortcut saved");
     FormatPath(file, L"%s\\青禾书苑.lnk", folder);
     ok(FileExists(file), "shortcut file %s", u8(file));
 
@@ -220,6 +175,25 @@ static void test_shortcut()
         persist->Release();
         link->Release();
     }
+    CoUninitialize();
+    DeleteTree(folder);
+}
+
+// A shortcut that could not be saved is reported, and nothing replaces what held its name.
+static void test_shortcut_not_saved()
+{
+    g_testContext = "shortcut not saved";
+    wchar_t folder[MAX_PATH], file[MAX_PATH], missing[MAX_PATH];
+    MakeTempDir(L"noshortcut", folder);
+    lstrcpyW(AppExePath, L"C:\\Users\\a\\AppData\\Local\\Tallybook\\tallybook.exe");
+    CoInitializeEx(0, COINIT_APARTMENTTHREADED);
+    FormatPath(file, L"%s\\青禾书苑.lnk", folder);
+    CreateDirectoryW(file, 0);
+    ok(CreateAppShortcut(folder) == FALSE, "a folder named like the shortcut: reported as not saved");
+    ok(DirExists(file), "the folder stays a folder");
+    FormatPath(missing, L"%s\\no such folder", folder);
+    ok(CreateAppShortcut(missing) == FALSE, "a missing folder: reported as not saved");
+    ok(!DirExists(missing), "the missing folder is not created");
     CoUninitialize();
     DeleteTree(folder);
 }
@@ -250,18 +224,27 @@ static void test_registry()
     size = sizeof number;
     ReadRegValue(TEST_KEY, L"EstimatedSize", &type, &number, &size);
     ok(number == 7, "overwritten value %lu", number);
+
+    // A value the registry refuses (a name over 16,383 characters) is a failed
+    // write, although its key opened and closed.
+    static wchar_t longName[16400];
+    for (int i = 0; i < 16399; ++i) longName[i] = L'v';
+    longName[16399] = 0;
+    status = RegWriteString(TEST_KEY, longName, L"2.0");
+    ok(status != ERROR_SUCCESS, "value with a 16,399-character name: status %ld, expected a failure", status);
+    status = RegWriteDword(TEST_KEY, longName, 1);
+    ok(status != ERROR_SUCCESS, "number with a 16,399-character name: status %ld, expected a failure", status);
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\TallybookTests");
 }
 
-int wmain(int argc, wchar_t** argv)
+int wmain()
 {
-    if (argc == 4 && !lstrcmpW(argv[1], L"deploy")) return deploy_child(argv[2], argv[3]);
     test_directory_chain();
     test_write_whole_file();
     test_write_failing_part_way();
     test_stale_side_files();
-    test_deploy_uninstaller();
     test_shortcut();
+    test_shortcut_not_saved();
     test_registry();
     return test_summary("install actions");
 }

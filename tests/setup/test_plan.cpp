@@ -98,6 +98,8 @@ static void test_payloads()
     if (page) HeapFree(GetProcessHeap(), 0, page);
     blob = LauncherPayload();
     ok(blob.size > 1024 && blob.bytes[0] == 'M' && blob.bytes[1] == 'Z', "launcher payload is an executable of %u bytes", blob.size);
+    blob = UninstallerPayload();
+    ok(blob.size > 1024 && blob.bytes[0] == 'M' && blob.bytes[1] == 'Z', "uninstaller payload is an executable of %u bytes", blob.size);
 }
 
 int wmain()

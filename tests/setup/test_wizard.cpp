@@ -295,6 +295,13 @@ static void test_install_and_launch(const wchar_t* root)
        "installed page is payload/index.html byte for byte (%lu of %lu bytes)", installedSize, sourceSize);
     if (installed) HeapFree(GetProcessHeap(), 0, installed);
     if (original) HeapFree(GetProcessHeap(), 0, original);
+    // Nothing lies beside the setup here: the uninstaller is the one it carries.
+    FormatPath(path, L"%s\\tallyuninstall.exe", installDir);
+    DWORD uninstallerSize = 0;
+    unsigned char* uninstaller = ReadWholeFile(path, &uninstallerSize);
+    ok(uninstaller && uninstallerSize > 1024 && uninstaller[0] == 'M' && uninstaller[1] == 'Z',
+       "installed uninstaller %s is a program: %lu bytes", u8(path), uninstallerSize);
+    if (uninstaller) HeapFree(GetProcessHeap(), 0, uninstaller);
     ShortcutPath(FOLDERID_Desktop, L"", path);
     ok(FileExists(path), "desktop shortcut");
     ShortcutPath(FOLDERID_Programs, L"\\Tallybook", path);

@@ -1,6 +1,7 @@
 // The installation worker, run against a message-only window that records
 // what it is told. Each scenario runs in a copy of this program placed in a
 // fresh folder, so "beside the setup program" is a folder of the test's own.
+//   test_worker <tallyuninstall.exe>
 #include "../support/ok.h"
 #include "../support/test_paths.h"
 #include "../../setup/install_plan.h"
@@ -76,6 +77,21 @@ static bool SameBytes(const wchar_t* path, PayloadBlob blob)
     return same;
 }
 
+// The product's own uninstaller, as the build made it (passed down by the parent).
+static wchar_t g_uninstallerExe[MAX_PATH];
+
+static void CheckOwnUninstaller(const wchar_t* installed)
+{
+    DWORD got = 0, want = 0;
+    unsigned char* bytes = ReadWholeFile(installed, &got);
+    unsigned char* built = ReadWholeFile(g_uninstallerExe, &want);
+    ok(built && want > 1000, "built uninstaller %s readable: %lu bytes", u8(g_uninstallerExe), want);
+    ok(bytes && built && got == want && !memcmp(bytes, built, want),
+       "installed uninstaller is the built one byte for byte: %s %lu bytes, expected %lu bytes", u8(installed), got, want);
+    if (bytes) HeapFree(GetProcessHeap(), 0, bytes);
+    if (built) HeapFree(GetProcessHeap(), 0, built);
+}
+
 static void ShortcutPaths(wchar_t* desktopLink, wchar_t* startMenuLink)
 {
     wchar_t* folder = 0;
@@ -87,13 +103,16 @@ static void ShortcutPaths(wchar_t* desktopLink, wchar_t* startMenuLink)
     CoTaskMemFree(folder);
 }
 
-static void CheckShortcutsAndRegistry()
+static void CheckShortcuts(bool desktop, bool startMenu)
 {
     wchar_t desktopLink[MAX_PATH], startMenuLink[MAX_PATH];
     ShortcutPaths(desktopLink, startMenuLink);
-    ok(FileExists(desktopLink), "desktop shortcut %s", u8(desktopLink));
-    ok(FileExists(startMenuLink), "start-menu shortcut %s", u8(startMenuLink));
+    ok(FileExists(desktopLink) == desktop, "desktop shortcut %s %s", u8(desktopLink), desktop ? "made" : "not made");
+    ok(FileExists(startMenuLink) == startMenu, "start-menu shortcut %s %s", u8(startMenuLink), startMenu ? "made" : "not made");
+}
 
+static void CheckRegistry()
+{
     // The eleven values written out here, not taken from the product's table.
     wchar_t command[2 * MAX_PATH];
     FormatPath(command, L"\"%s\\tallyuninstall.exe\"", InstallDir);
@@ -129,6 +148,53 @@ static void CheckShortcutsAndRegistry()
                u8(e.name), status, type, size, *(DWORD*)data, e.number);
         }
     }
+}
+
+static void CheckShortcutsAndRegistry()
+{
+    CheckShortcuts(true, true);
+    CheckRegistry();
+}
+
+static void CheckNoRegistry()
+{
+    BYTE data[1024];
+    DWORD type = 0, size = sizeof data;
+    LONG status = ReadRegValue(L"Software\\Tallybook", L"InstallPath", &type, data, &size);
+    ok(status == ERROR_FILE_NOT_FOUND, "no product key: status %ld", status);
+    size = sizeof data;
+    status = ReadRegValue(L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tallybook", L"UninstallString", &type, data, &size);
+    ok(status == ERROR_FILE_NOT_FOUND, "no uninstall entry: status %ld", status);
+}
+
+// The names directly under C:\, sorted as the file system lists them.
+static void ListDriveRoot(char* out, int capacity)
+{
+    out[0] = 0;
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(L"C:\\*", &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    int used = 0;
+    do {
+        const char* name = u8(found.cFileName);
+        int n = lstrlenA(name);
+        if (used + n + 2 >= capacity) break;
+        lstrcpyA(out + used, name);
+        used += n;
+        out[used++] = '|';
+        out[used] = 0;
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+}
+
+// The user's own local application-data folder, as the shell knows it.
+static void KnownLocalFolder(wchar_t* out)
+{
+    wchar_t* folder = 0;
+    HRESULT hr = SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, 0, &folder);
+    ok(SUCCEEDED(hr), "known local folder: 0x%08lx", hr);
+    FormatMaxPath(out, L"%s", SUCCEEDED(hr) ? folder : L"");
+    CoTaskMemFree(folder);
 }
 
 static void ClearPreviousInstall()
@@ -210,7 +276,10 @@ static void CheckLongBase()
 
 static int worker_child(const wchar_t* scenario)
 {
-    g_testContext = u8(scenario);
+    // u8's buffers rotate: the context keeps a copy of its own.
+    static char context[64];
+    lstrcpynA(context, u8(scenario), sizeof context);
+    g_testContext = context;
     CoInitializeEx(0, COINIT_APARTMENTTHREADED);
     ComputeInstallPaths();
     ClearPreviousInstall();
@@ -232,21 +301,20 @@ static int worker_child(const wchar_t* scenario)
         ok(elapsed >= 1560, "run took %lu ms, at least the 1560 ms of pauses", elapsed);
         ok(SameBytes(exe, LauncherPayload()), "launcher written whole");
         ok(SameBytes(page, PagePayload()), "page written whole");
-        ok(!FileExists(uninstaller), "no uninstaller without one beside the program");
+        CheckOwnUninstaller(uninstaller);
         CheckShortcutsAndRegistry();
     } else if (!lstrcmpW(scenario, L"again")) {
+        // A stranger's program named tallyuninstall.exe lies beside the setup, as in Downloads.
         RunWorker();
         CheckNotices(1);
+        CheckOwnUninstaller(uninstaller);
         WriteTextFile(page, "stale page");
-        WriteTextFile(uninstaller, "stale uninstaller, longer than the new one");
+        WriteTextFile(uninstaller, "stale uninstaller");
         ClearPreviousInstall();
         RunWorker();
         CheckNotices(1);
         ok(SameBytes(page, PagePayload()), "page overwritten");
-        DWORD size = 0;
-        unsigned char* copied = ReadWholeFile(uninstaller, &size);
-        ok(copied && size == 9 && !memcmp(copied, "uninstall", 9), "uninstaller copied over the old one: %lu bytes", size);
-        if (copied) HeapFree(GetProcessHeap(), 0, copied);
+        CheckOwnUninstaller(uninstaller);
         CheckShortcutsAndRegistry();
     } else if (!lstrcmpW(scenario, L"in-use")) {
         RunWorker();
@@ -258,6 +326,74 @@ static int worker_child(const wchar_t* scenario)
         CheckNotices(0);
         ok(SameBytes(page, PagePayload()), "page still written after the launcher failed");
         CheckShortcutsAndRegistry();
+    } else if (!lstrcmpW(scenario, L"desktop-blocked") || !lstrcmpW(scenario, L"start-menu-blocked")) {
+        // Something that is not ours already holds the shortcut's name.
+        bool desktop = !lstrcmpW(scenario, L"desktop-blocked");
+        wchar_t desktopLink[MAX_PATH], startMenuLink[MAX_PATH], blocker[MAX_PATH];
+        ShortcutPaths(desktopLink, startMenuLink);
+        if (desktop) {
+            FormatPath(blocker, L"%s", desktopLink);
+            ok(CreateDirectoryW(blocker, 0), "folder %s made", u8(blocker));
+        } else {
+            FormatPath(blocker, L"%s", startMenuLink);
+            *wcsrchr(blocker, L'\\') = 0;
+            RemoveDirectoryW(blocker);  // an earlier scenario's, now empty
+            ok(WriteTextFile(blocker, "a file named like the Start-menu folder"), "file %s made", u8(blocker));
+        }
+        RunWorker();
+        CheckNotices(0);
+        ok(SameBytes(exe, LauncherPayload()), "launcher still written");
+        ok(SameBytes(page, PagePayload()), "page still written");
+        CheckOwnUninstaller(uninstaller);
+        CheckRegistry();
+        if (desktop) {
+            ok(DirExists(blocker), "the folder named like the shortcut stays a folder");
+            CheckShortcuts(false, true);
+            RemoveDirectoryW(blocker);
+        } else {
+            ok(FileExists(blocker), "the file named like the Start-menu folder stays a file");
+            wchar_t desktopOnly[MAX_PATH];
+            FormatPath(desktopOnly, L"%s", desktopLink);
+            ok(FileExists(desktopOnly), "desktop shortcut still made");
+            DeleteFileW(blocker);
+        }
+    } else if (!lstrcmpW(scenario, L"no-local")) {
+        // Without LOCALAPPDATA the user's own local folder, never one on C:\ that others may change.
+        wchar_t known[MAX_PATH], expected[MAX_PATH], path[MAX_PATH];
+        KnownLocalFolder(known);
+        FormatPath(expected, L"%s\\Tallybook", known);
+        bool existed = DirExists(expected);
+        ok(!existed, "%s absent before the run", u8(expected));
+        char rootBefore[8192], rootAfter[8192];
+        ListDriveRoot(rootBefore, sizeof rootBefore);
+        RunWorker();
+        CheckNotices(1);
+        ok(!lstrcmpiW(InstallDir, expected), "install folder\n  got      %s\n  expected %s", u8(InstallDir), u8(expected));
+        FormatPath(path, L"%s\\tallybook.exe", expected);
+        ok(SameBytes(path, LauncherPayload()), "launcher in %s", u8(path));
+        FormatPath(path, L"%s\\index.html", expected);
+        ok(SameBytes(path, PagePayload()), "page in %s", u8(path));
+        FormatPath(path, L"%s\\tallyuninstall.exe", expected);
+        CheckOwnUninstaller(path);
+        CheckShortcutsAndRegistry();
+        ListDriveRoot(rootAfter, sizeof rootAfter);
+        ok(!DirExists(L"C:\\Tallybook") && !FileExists(L"C:\\Tallybook"), "nothing at C:\\Tallybook");
+        ok(!lstrcmpA(rootBefore, rootAfter), "C:\\ unchanged\n  before %s\n  after  %s", rootBefore, rootAfter);
+        if (!existed) DeleteTree(expected);
+    } else if (!lstrcmpW(scenario, L"too-long")) {
+        // A LOCALAPPDATA that can't be read whole names no folder: install nothing anywhere.
+        wchar_t known[MAX_PATH], other[MAX_PATH];
+        KnownLocalFolder(known);
+        FormatPath(other, L"%s\\Tallybook", known);
+        char rootBefore[8192], rootAfter[8192];
+        ListDriveRoot(rootBefore, sizeof rootBefore);
+        RunWorker();
+        CheckNotices(0);
+        ListDriveRoot(rootAfter, sizeof rootAfter);
+        ok(!lstrcmpA(rootBefore, rootAfter), "C:\\ unchanged\n  before %s\n  after  %s", rootBefore, rootAfter);
+        ok(!DirExists(other), "nothing in the known local folder: %s", u8(other));
+        CheckShortcuts(false, false);
+        CheckNoRegistry();
     } else if (!lstrcmpW(scenario, L"unwritable")) {
         // LOCALAPPDATA names a folder below a plain file: nothing can be created there.
         DWORD elapsed = RunWorker();
@@ -273,7 +409,10 @@ static int worker_child(const wchar_t* scenario)
 
 static void RunScenario(const wchar_t* scenario, bool withUninstaller, bool blockedBase)
 {
-    wchar_t dir[MAX_PATH], local[MAX_PATH], args[128];
+    static char context[64];
+    lstrcpynA(context, u8(scenario), sizeof context);
+    g_testContext = context;
+    wchar_t dir[MAX_PATH], local[MAX_PATH], args[2 * MAX_PATH];
     MakeTempDir(scenario, dir);
     if (blockedBase) {
         wchar_t blocker[MAX_PATH];
@@ -284,14 +423,30 @@ static void RunScenario(const wchar_t* scenario, bool withUninstaller, bool bloc
         FormatPath(local, L"%s\\Users\\a\\AppData\\Local", dir);
     }
     if (withUninstaller) {
-        wchar_t uninstaller[MAX_PATH];
+        // A working program, just not ours.
+        wchar_t uninstaller[MAX_PATH], self[MAX_PATH];
         FormatPath(uninstaller, L"%s\\tallyuninstall.exe", dir);
-        WriteTextFile(uninstaller, "uninstall");
+        OwnPath(self);
+        ok(CopyFileW(self, uninstaller, FALSE), "stranger placed at %s", u8(uninstaller));
     }
-    SetEnvironmentVariableW(L"LOCALAPPDATA", local);
-    FormatPath(args, L"worker %s", scenario);
+    if (!lstrcmpW(scenario, L"no-local")) {
+        SetEnvironmentVariableW(L"LOCALAPPDATA", 0);
+    } else if (!lstrcmpW(scenario, L"too-long")) {
+        // 300 characters: more than a path buffer holds.
+        wchar_t longBase[320];
+        lstrcpyW(longBase, L"C:\\");
+        for (int i = 3; i < 300; ++i) longBase[i] = (i % 50 == 0) ? L'\\' : L'q';
+        longBase[300] = 0;
+        SetEnvironmentVariableW(L"LOCALAPPDATA", longBase);
+    } else {
+        SetEnvironmentVariableW(L"LOCALAPPDATA", local);
+    }
+    FormatPath(args, L"worker %s \"%s\"", scenario, g_uninstallerExe);
+    bool driveFolderBefore = DirExists(L"C:\\Tallybook");
     int code = RunCopyOfSelf(dir, args);
     ok(code == 0, "scenario %s: child exit %d", u8(scenario), code);
+    // A run that wrongly installed under C:\ must not leave it for the next test.
+    if (!driveFolderBefore && DirExists(L"C:\\Tallybook")) DeleteTree(L"C:\\Tallybook");
     DeleteTree(dir);
 }
 
@@ -312,7 +467,9 @@ static void RunLongBases()
         FormatPath(uninstaller, L"%s\\tallyuninstall.exe", dir);
         WriteTextFile(uninstaller, "uninstall");
         SetEnvironmentVariableW(L"LOCALAPPDATA", base);
-        int code = RunCopyOfSelf(dir, L"worker long");
+        wchar_t args[2 * MAX_PATH];
+        FormatPath(args, L"worker long \"%s\"", g_uninstallerExe);
+        int code = RunCopyOfSelf(dir, args);
         ok(code == 0, "base of %d characters: child exit %d", n, code);
         DeleteDeepTree(dir);
     }
@@ -320,11 +477,20 @@ static void RunLongBases()
 
 int wmain(int argc, wchar_t** argv)
 {
-    if (argc == 3 && !lstrcmpW(argv[1], L"worker")) return worker_child(argv[2]);
+    if (argc < 2) { printf("usage: test_worker <tallyuninstall.exe>\n"); return 2; }
+    if (argc == 4 && !lstrcmpW(argv[1], L"worker")) {
+        lstrcpynW(g_uninstallerExe, argv[3], MAX_PATH);
+        return worker_child(argv[2]);
+    }
+    ArgToWindowsPath(argv[1], g_uninstallerExe);
     RunLongBases();
     RunScenario(L"fresh", false, false);
     RunScenario(L"again", true, false);
     RunScenario(L"in-use", false, false);
     RunScenario(L"unwritable", false, true);
+    RunScenario(L"desktop-blocked", false, false);
+    RunScenario(L"start-menu-blocked", false, false);
+    RunScenario(L"no-local", false, false);
+    RunScenario(L"too-long", false, false);
     return test_summary("installation worker");
 }

@@ -1,5 +1,5 @@
-// The whole cycle with the real programs: the worker installs (with the real
-// uninstaller beside it, as in the package), the installed uninstaller is run
+// The whole cycle with the real programs: the worker installs (alone in its
+// folder, with the uninstaller it carries), the installed uninstaller is run
 // and its message boxes are answered from outside, and what is left is checked.
 //   test_uninstall <tallyuninstall.exe>
 #include "../support/ok.h"
@@ -17,7 +17,7 @@
 
 static wchar_t g_uninstallerExe[MAX_PATH];
 
-// ---- child: install with the setup's steps, from a folder holding the uninstaller ----
+// ---- child: install with the setup's steps, from a folder of its own ----
 
 // The steps without the wizard's pauses: what is installed is the same.
 static int install_child()
@@ -36,7 +36,7 @@ static int install_child()
 
 struct Install {
     wchar_t root[MAX_PATH];
-    wchar_t package[MAX_PATH];   // the unpacked package: installer stand-in + uninstaller
+    wchar_t package[MAX_PATH];   // the folder the installer stand-in runs from, alone
     wchar_t local[MAX_PATH];
     wchar_t dir[MAX_PATH];
 };
@@ -50,9 +50,6 @@ static void Prepare(Install* in, const wchar_t* tag)
     CreateDirectoryW(in->package, 0);
     FormatPath(in->local, L"%s\\AppData\\Local", in->root);
     FormatPath(in->dir, L"%s\\Tallybook", in->local);
-    wchar_t uninstaller[MAX_PATH];
-    PathIn(in->package, L"tallyuninstall.exe", uninstaller);
-    CopyFileW(g_uninstallerExe, uninstaller, FALSE);
     SetEnvironmentVariableW(L"LOCALAPPDATA", in->local);
 }
 
@@ -845,6 +842,38 @@ static void test_traced_uninstall()
     DeleteTree(in.root);
 }
 
+// The setup alone in its folder: what Windows' list of programs runs, the
+// registered command, removes the install.
+static void test_registered_command()
+{
+    g_testContext = "registered command";
+    Install in;
+    Prepare(&in, L"alone");
+    ok(RunInstall(&in), "install from a folder holding nothing else succeeded");
+    CheckInstalled(&in, true, "after install");
+    wchar_t command[2 * MAX_PATH] = L"", expected[2 * MAX_PATH];
+    DWORD type = 0, size = sizeof command - sizeof(wchar_t);
+    LONG status = ReadRegValue(TEST_UNINSTALL_KEY, L"UninstallString", &type, command, &size);
+    FormatChecked(expected, 2 * MAX_PATH, L"\"%s\\tallyuninstall.exe\"", in.dir);
+    ok(status == ERROR_SUCCESS && type == REG_SZ && !lstrcmpW(command, expected),
+       "UninstallString: status %ld type %lu\n  got      %s\n  expected %s", status, type, u8(command), u8(expected));
+    // The command names a file that is there, quoted as a whole.
+    int n = lstrlenW(command);
+    if (n > 2 && command[0] == L'"' && command[n - 1] == L'"') {
+        wchar_t exe[MAX_PATH];
+        command[n - 1] = 0;
+        FormatMaxPath(exe, L"%s", command + 1);
+        ok(FileExists(exe), "the registered uninstaller %s exists", u8(exe));
+        wchar_t text[2048];
+        RunUninstaller(exe, true, text, 2048);
+        ok(!lstrcmpW(text, L"青禾书苑 已卸载。"), "result: %s", u8(text));
+    }
+    CheckInstalled(&in, false, "after the registered command");
+    ok(!DirExists(in.dir), "install folder removed");
+    RemoveInstallTraces();
+    DeleteTree(in.root);
+}
+
 int wmain(int argc, wchar_t** argv)
 {
     if (argc == 2 && !lstrcmpW(argv[1], L"install")) return install_child();
@@ -873,5 +902,6 @@ int wmain(int argc, wchar_t** argv)
     test_linked_install_folder();
     test_linked_files();
     test_foreign_shortcut_and_keys();
+    test_registered_command();
     return test_summary("uninstaller");
 }
