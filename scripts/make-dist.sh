@@ -36,11 +36,14 @@ if [ -n "${SIGN_PKCS12:-}" ]; then
     rm -f "$stage/.sig"
   done
 fi
-# The zip must hold exactly the programs and page beside it.
-for f in tallyinstall.exe tallyuninstall.exe index.html; do
+# The zip must hold exactly the setup and page beside it, and nothing else:
+# the setup carries its own uninstaller.
+for f in tallyinstall.exe index.html; do
   unzip -p "$stage/$zip" "$f" | cmp -s - "$stage/$f" ||
     { echo "make-dist: $zip does not hold this $f" >&2; exit 1; }
 done
+[ "$(unzip -Z1 "$stage/$zip" | tr '\n' ' ')" = "tallyinstall.exe index.html " ] ||
+  { echo "make-dist: $zip holds other entries: $(unzip -Z1 "$stage/$zip" | tr '\n' ' ')" >&2; exit 1; }
 
 if [ -e "$dist" ]; then
   old=$(mktemp -d "$parent/.dist-old.XXXXXX")

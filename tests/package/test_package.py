@@ -23,7 +23,8 @@ class PackageTest(unittest.TestCase):
     def test_entries_in_order_with_fixed_times(self):
         with zipfile.ZipFile(ZIP) as z:
             infos = z.infolist()
-            self.assertEqual([i.filename for i in infos], ["tallyinstall.exe", "tallyuninstall.exe", "index.html"])
+            # No uninstaller of its own: the setup carries it, and a file beside the setup is never used.
+            self.assertEqual([i.filename for i in infos], ["tallyinstall.exe", "index.html"])
             for info in infos:
                 self.assertEqual(info.date_time, (2026, 1, 1, 0, 0, 0), info.filename)
                 self.assertFalse(info.is_dir())
@@ -31,7 +32,6 @@ class PackageTest(unittest.TestCase):
     def test_entries_are_the_built_files(self):
         expected = {
             "tallyinstall.exe": read(os.path.join(BIN, "tallyinstall.exe")),
-            "tallyuninstall.exe": read(os.path.join(BIN, "tallyuninstall.exe")),
             "index.html": read(os.path.join(SOURCE, "payload", "index.html")),
         }
         with zipfile.ZipFile(ZIP) as z:
@@ -43,7 +43,7 @@ class PackageTest(unittest.TestCase):
         with tempfile.TemporaryDirectory() as tmp:
             out = os.path.join(tmp, "again.zip")
             subprocess.run(
-                ["cmake", f"-DSETUP={BIN}/tallyinstall.exe", f"-DUNINSTALLER={BIN}/tallyuninstall.exe",
+                ["cmake", f"-DSETUP={BIN}/tallyinstall.exe",
                  f"-DPAGE={SOURCE}/payload/index.html", f"-DSTAGE={tmp}/stage", f"-DOUTPUT={out}",
                  "-P", os.path.join(SOURCE, "scripts", "make-package.cmake")],
                 check=True)

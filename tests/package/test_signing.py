@@ -142,7 +142,7 @@ class Signing(unittest.TestCase):
         self.assertNotEqual(setup.find(uninstaller), -1,
                             "the signed setup does not embed the signed uninstaller byte for byte")
         with zipfile.ZipFile(os.path.join(DIST, "tallybook-2.0.zip")) as z:
-            self.assertEqual(z.namelist(), ["tallyinstall.exe", "tallyuninstall.exe", "index.html"])
+            self.assertEqual(z.namelist(), ["tallyinstall.exe", "index.html"])
             for name in z.namelist():
                 self.assertEqual(hashlib.sha256(z.read(name)).hexdigest(),
                                  hashlib.sha256(A.read(os.path.join(DIST, name))).hexdigest(),
