@@ -14,11 +14,12 @@ size() { stat -c %s "$1"; }
 
 launcher=$(size "$build/bin/tallybook.exe")
 setup=$(size "$build/bin/tallyinstall.exe")
+uninstaller=$(size "$build/bin/tallyuninstall.exe")
 page=$(size payload/index.html)
 figure "tallybook.exe size" "$launcher" bytes 1
 figure "tallyinstall.exe size" "$setup" bytes 1
-figure "tallyinstall.exe beyond its two payloads" "$((setup - launcher - page))" bytes 1
-figure "tallyuninstall.exe size" "$(size "$build/bin/tallyuninstall.exe")" bytes 1
+figure "tallyinstall.exe beyond its three payloads" "$((setup - launcher - page - uninstaller))" bytes 1
+figure "tallyuninstall.exe size" "$uninstaller" bytes 1
 zip="tallybook-$(cat "$build/version.txt").zip"
 figure "$zip size" "$(size "$build/bin/$zip")" bytes 1
 figure "index.html size" "$page" bytes 1
