@@ -61,22 +61,3 @@ BOOL WriteFileWhole(const wchar_t* path, const unsigned char* bytes, unsigned in
     BOOL whole = WriteFile(file, bytes, count, &written, 0) && written == count;
     return Commit(file, side, path, whole, replace);
 }
-
-BOOL CopyFileWhole(const wchar_t* source, const wchar_t* path)
-{
-    HANDLE from = CreateFileW(source, GENERIC_READ, FILE_SHARE_READ, 0, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, 0);
-    if (from == INVALID_HANDLE_VALUE) return FALSE;
-    wchar_t side[MAX_PATH];
-    HANDLE to = CreateSideFile(path, side);
-    if (to == INVALID_HANDLE_VALUE) { CloseHandle(from); return FALSE; }
-    unsigned char chunk[4096];  // on the stack: a static one would sit in every image's data
-    BOOL whole = TRUE;
-    for (;;) {
-        DWORD got = 0, written = 0;
-        if (!ReadFile(from, chunk, sizeof chunk, &got, 0)) { whole = FALSE; break; }
-        if (got == 0) break;
-        if (!WriteFile(to, chunk, got, &written, 0) || written != got) { whole = FALSE; break; }
-    }
-    CloseHandle(from);
-    return Commit(to, side, path, whole, TRUE);
-}

@@ -8,5 +8,3 @@
 
 // replace: whether an existing target is replaced (else the write fails).
 BOOL WriteFileWhole(const wchar_t* path, const unsigned char* bytes, unsigned int count, BOOL replace);
-// Copies source over path in the same way.
-BOOL CopyFileWhole(const wchar_t* source, const wchar_t* path);
