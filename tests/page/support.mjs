@@ -50,10 +50,12 @@ export async function closeBrowser() {
 // Opens the page in a new context. initScript (a function or source text) runs
 // before the page's own script. clock: true installs page.clock at clockTime
 // (default now) and pauses it there, so timers move only with runFor().
+// reducedMotion: 'reduce' stands for a reader who asks for less motion.
 export async function openPage({ initScript, viewport = { width: 1260, height: 880 },
-  clock = false, clockTime, locale = 'zh-CN', timezoneId, waitUntil = 'load' } = {}) {
+  clock = false, clockTime, locale = 'zh-CN', timezoneId, reducedMotion, waitUntil = 'load' } = {}) {
   const browser = await sharedBrowser();
-  const context = await browser.newContext({ viewport, locale, ...(timezoneId ? { timezoneId } : {}) });
+  const context = await browser.newContext({ viewport, locale, ...(timezoneId ? { timezoneId } : {}),
+    ...(reducedMotion ? { reducedMotion } : {}) });
   const page = await context.newPage();
   const requests = [];
   const errors = [];
