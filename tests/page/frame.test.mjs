@@ -139,7 +139,7 @@ describe('theme', () => {
       await p.page.click('#themeBtn');
       assert.deepEqual(await theme(p.page), { attr: 'light', button: '☾', bg: '#f6f7fb' });
       assert.equal(await stored(p.page), 'light');
-      await p.page.reload();
+      await p.reload();
       assert.deepEqual(await theme(p.page), { attr: 'light', button: '☾', bg: '#f6f7fb' });
       assert.equal(await stored(p.page), 'light');
       assert.deepEqual(p.errors, []);

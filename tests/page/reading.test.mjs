@@ -198,7 +198,7 @@ describe('daily challenge', () => {
       assert.equal(await p.page.textContent('#quizScore'), '已完成 2 / 3 · 答对 2 题');
       await answer(p.page, 2, 0);
       assert.equal(await p.page.textContent('#quizScore'), '已完成 3 / 3 · 答对 3 题 · 满分！你就是数学生 🎉');
-      await p.page.reload();
+      await p.reload();
       await answer(p.page, 1, 2);
       await answer(p.page, 0, 0);
       await answer(p.page, 2, 0);
