@@ -49,7 +49,7 @@ export async function closeBrowser() {
 
 // Opens the page in a new context. initScript (a function or source text) runs
 // before the page's own script. clock: true installs page.clock at clockTime
-// (default now) and pauses it there, so timers move only with runFor().
+// (default now) and pauses it 1 s later, so timers move only with runFor().
 // reducedMotion: 'reduce' stands for a reader who asks for less motion; hash
 // ('#formulas') opens the page at a fragment. With waitUntil 'load' it returns
 // once the page has built everything below its first screen.
@@ -67,7 +67,9 @@ export async function openPage({ initScript, viewport = { width: 1260, height: 8
   if (clock) {
     const t0 = new Date(clockTime === undefined ? Date.now() : clockTime);
     await page.clock.install({ time: t0 });
-    await page.clock.pauseAt(new Date(t0.getTime() + 1));
+    // The installed clock runs until paused; on a busy machine more than a
+    // millisecond passes in between, and pausing in its past is refused.
+    await page.clock.pauseAt(new Date(t0.getTime() + 1000));
   }
   if (initScript) await page.addInitScript(initScript);
   await page.goto(PAGE_URL + hash, { waitUntil });
