@@ -140,37 +140,53 @@ describe('calculator keys', () => {
     }
   });
 
-  test('history, carrying the result, AC, ⌫, ± and the empty cases', async () => {
+  test('a result stays on the display as the start of the next expression', async () => {
     const { page } = p;
-    let r = await calc(page, ['2', '+', '3']);
+    const r = await calc(page, ['2', '+', '3']);
     assert.deepEqual(r, { before: '2+3', hist: '2+3 =', main: '5', expr: '5' });
-    r = await page.evaluate(() => { press('×'); press('2'); press('='); return [document.getElementById('calcHist').textContent, expr]; });
-    assert.deepEqual(r, ['5×2 =', '10']);
-    // An exponent-form result reads back as an expression of its own.
-    await calc(page, ['1', '0', '^', '1', '2']);
-    r = await page.evaluate(() => { press('×'); press('3'); press('='); return expr; });
+    const next = await page.evaluate(() => { press('×'); press('2'); press('='); return [document.getElementById('calcHist').textContent, expr]; });
+    assert.deepEqual(next, ['5×2 =', '10']);
+  });
+
+  test('a result in exponent form reads back as an expression of its own', async () => {
+    await calc(p.page, ['1', '0', '^', '1', '2']);
+    const r = await p.page.evaluate(() => { press('×'); press('3'); press('='); return expr; });
     assert.equal(r, '3.00000000×10^+12');
-    // "=" on an empty expression changes nothing.
-    await page.evaluate(() => { press('AC'); press('='); });
-    assert.deepEqual(await screen(page), { hist: NBSP, main: '0', expr: '', font: '25.6px' });
-    // "%" on an empty expression is ignored; "±" on one gives a lone minus.
+  });
+
+  test('"=" on an empty expression changes nothing', async () => {
+    await p.page.evaluate(() => { press('AC'); press('='); });
+    assert.deepEqual(await screen(p.page), { hist: NBSP, main: '0', expr: '', font: '25.6px' });
+  });
+
+  test('"%" on an empty expression is ignored; "±" puts a leading minus in front or takes it away', async () => {
+    const { page } = p;
+    await page.evaluate(() => press('AC'));
     assert.deepEqual(await page.evaluate(() => { press('%'); const a = expr; press('±'); return [a, expr, document.getElementById('calcMain').textContent]; }), ['', '-', '-']);
     assert.deepEqual(await page.evaluate(() => { press('5'); press('±'); const a = expr; press('±'); return [a, expr]; }), ['5', '-5']);
-    // Function keys go back one character at a time.
-    assert.deepEqual(await page.evaluate(() => { press('AC'); press('log'); const out = [expr]; press('⌫'); out.push(expr); press('⌫'); out.push(expr); return out; }), ['log(', 'log', 'lo']);
-    // After an error the next key starts afresh.
-    await calc(page, ['2', 'π']);
-    assert.deepEqual(await page.evaluate(() => { press('7'); return [expr, document.getElementById('calcMain').textContent]; }), ['7', '7']);
-    // "∞ 或未定义" left on the display spoils every later evaluation until removed.
+  });
+
+  test('"⌫" takes a function key back one character at a time', async () => {
+    const r = await p.page.evaluate(() => { press('AC'); press('log'); const out = [expr]; press('⌫'); out.push(expr); press('⌫'); out.push(expr); return out; });
+    assert.deepEqual(r, ['log(', 'log', 'lo']);
+  });
+
+  test('after an error the next key starts afresh', async () => {
+    await calc(p.page, ['2', 'π']);
+    assert.deepEqual(await p.page.evaluate(() => { press('7'); return [expr, document.getElementById('calcMain').textContent]; }), ['7', '7']);
+  });
+
+  test('"∞ 或未定义" left on the display spoils every later evaluation until "⌫" removes it', async () => {
+    const { page } = p;
     await calc(page, ['1', '÷', '0']);
-    r = await page.evaluate(() => { press('+'); press('1'); const a = expr; press('='); return [a, document.getElementById('calcMain').textContent]; });
+    let r = await page.evaluate(() => { press('+'); press('1'); const a = expr; press('='); return [a, document.getElementById('calcMain').textContent]; });
     assert.deepEqual(r, [UNDEF + '+1', ERR]);
     await calc(page, ['1', '÷', '0']);
     r = await page.evaluate(() => { for (let i = 0; i < 6; i++) press('⌫'); press('8'); press('='); return expr; });
     assert.equal(r, '8');
   });
 
-  test('the display switches to the small font at 19 characters, and an error keeps the size', async () => {
+  test('the display switches to the small font at 19 characters and back at 18', async () => {
     const { page } = p;
     await page.evaluate(() => { press('AC'); for (let i = 0; i < 18; i++) press('1'); });
     assert.equal((await screen(page)).font, '25.6px');
@@ -178,25 +194,32 @@ describe('calculator keys', () => {
     assert.deepEqual([(await screen(page)).font, (await screen(page)).main.length], ['17.6px', 19]);
     await page.evaluate(() => { press('⌫'); });
     assert.equal((await screen(page)).font, '25.6px');
-    await page.evaluate(() => { press('AC'); for (let i = 0; i < 10; i++) press('sin'); press('='); });
-    const s = await screen(page);
+  });
+
+  test('an error message keeps the size the expression had', async () => {
+    await p.page.evaluate(() => { press('AC'); for (let i = 0; i < 10; i++) press('sin'); press('='); });
+    const s = await screen(p.page);
     assert.deepEqual([s.main, s.font], [ERR, '17.6px']);
   });
 
-  test('DEG and RAD', async () => {
+  const mode = page => page.evaluate(() => [degMode, document.getElementById('degBtn').className, document.getElementById('radBtn').className]);
+
+  test('RAD takes the functions\' arguments in radians', async () => {
     const { page } = p;
-    const on = () => page.evaluate(() => [degMode, document.getElementById('degBtn').className, document.getElementById('radBtn').className]);
-    assert.deepEqual(await on(), [true, 'on', '']);
+    assert.deepEqual(await mode(page), [true, 'on', '']);
     await page.click('#radBtn');
-    assert.deepEqual(await on(), [false, '', 'on']);
-    const r = await calc(page, ['sin', 'π', ')']);
-    assert.match(r.main, /^1\.224646\d\d×10\^-16$/);
+    assert.deepEqual(await mode(page), [false, '', 'on']);
+    assert.match((await calc(page, ['sin', 'π', ')'])).main, /^1\.224646\d\d×10\^-16$/);
     assert.equal((await calc(page, ['cos', 'π', ')'])).main, '-1');
     assert.equal((await calc(page, ['sin', '3', '0', ')'])).main, '-0.9880316241');
-    // The mode is read when "=" is pressed, not when the key was typed.
+  });
+
+  test('the angle mode is read when "=" is pressed, not when the key was typed', async () => {
+    const { page } = p;
+    await page.click('#radBtn');
     await page.evaluate(() => { press('AC'); press('sin'); press('9'); press('0'); press(')'); });
     await page.click('#degBtn');
-    assert.deepEqual(await on(), [true, 'on', '']);
+    assert.deepEqual(await mode(page), [true, 'on', '']);
     await page.evaluate(() => press('='));
     assert.equal((await screen(page)).main, '1');
   });
