@@ -193,18 +193,42 @@ describe('keyboard', () => {
     assert.deepEqual(await calcState(page), { expr: '36', hist: '37−1 =', main: '36' });
   });
 
-  test('back to top: out of the tab order while hidden; by keyboard, focus goes up with the page', async () => {
+  // The tests before this one leave a smooth scroll gliding (the link to
+  // #quiz); a glide that passes 400 px after the jump to the top would show
+  // the button again. Each step waits for the page to stand still first.
+  const standStill = (page, what) => page.waitForFunction(() => new Promise(resolve => {
+    let last = window.scrollY, same = 0;
+    const tick = () => {
+      if (window.scrollY === last) same++; else { same = 0; last = window.scrollY; }
+      if (same >= 5) resolve(true); else requestAnimationFrame(tick);
+    };
+    requestAnimationFrame(tick);
+  }), null, { timeout: 5000 }).catch(() => assert.fail('the page was still scrolling ' + what));
+  const toTopIs = (page, visibility) => page.waitForFunction(v => getComputedStyle(document.getElementById('toTop')).visibility === v,
+    visibility, { timeout: 5000 }).catch(() => assert.fail('the back-to-top button never became ' + visibility));
+
+  test('back to top: out of the tab order while hidden', async () => {
     const { page } = p;
+    await standStill(page, 'before the test');
     await page.evaluate(() => window.scrollTo({ top: 0, behavior: 'instant' }));
-    await page.waitForFunction(() => getComputedStyle(document.getElementById('toTop')).visibility === 'hidden');
+    await standStill(page, 'at the top');
+    await toTopIs(page, 'hidden');
     await page.focus('#toTop');
     assert.notEqual(await focused(), 'toTop');
+  });
+
+  test('back to top by keyboard: the page goes up and focus with it', async () => {
+    const { page } = p;
+    await standStill(page, 'before the test');
     await page.evaluate(() => window.scrollTo({ top: 3000, behavior: 'instant' }));
-    await page.waitForFunction(() => getComputedStyle(document.getElementById('toTop')).visibility === 'visible');
+    await standStill(page, 'at 3000 px');
+    await toTopIs(page, 'visible');
     assert.deepEqual((await axOf(page, '#toTop')).map(n => n.name), ['回到顶部']);
     await page.focus('#toTop');
+    assert.equal(await focused(), 'toTop');
     await page.keyboard.press('Enter');
-    await page.waitForFunction(() => window.scrollY === 0);
+    await page.waitForFunction(() => window.scrollY === 0, null, { timeout: 5000 })
+      .catch(async () => assert.fail('the page stopped at ' + await page.evaluate(() => window.scrollY)));
     assert.equal(await focused(), 'brand');
   });
 });

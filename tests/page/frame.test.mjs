@@ -139,7 +139,10 @@ describe('theme', () => {
       await p.page.click('#themeBtn');
       assert.deepEqual(await theme(p.page), { attr: 'light', button: '☾', bg: '#f6f7fb' });
       assert.equal(await stored(p.page), 'light');
-      await p.page.reload();
+      // A write reaches the browser's storage a moment after the page has it;
+      // a reload at once, on a busy machine, has been seen to find nothing.
+      await p.page.waitForTimeout(500);
+      await p.reload();
       assert.deepEqual(await theme(p.page), { attr: 'light', button: '☾', bg: '#f6f7fb' });
       assert.equal(await stored(p.page), 'light');
       assert.deepEqual(p.errors, []);

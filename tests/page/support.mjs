@@ -49,11 +49,15 @@ export async function closeBrowser() {
 
 // Opens the page in a new context. initScript (a function or source text) runs
 // before the page's own script. clock: true installs page.clock at clockTime
-// (default now) and pauses it there, so timers move only with runFor().
+// (default now) and pauses it 1 s later, so timers move only with runFor().
+// reducedMotion: 'reduce' stands for a reader who asks for less motion; hash
+// ('#formulas') opens the page at a fragment. With waitUntil 'load' it returns
+// once the page has built everything below its first screen.
 export async function openPage({ initScript, viewport = { width: 1260, height: 880 },
-  clock = false, clockTime, locale = 'zh-CN', timezoneId, waitUntil = 'load' } = {}) {
+  clock = false, clockTime, locale = 'zh-CN', timezoneId, reducedMotion, hash = '', waitUntil = 'load' } = {}) {
   const browser = await sharedBrowser();
-  const context = await browser.newContext({ viewport, locale, ...(timezoneId ? { timezoneId } : {}) });
+  const context = await browser.newContext({ viewport, locale, ...(timezoneId ? { timezoneId } : {}),
+    ...(reducedMotion ? { reducedMotion } : {}) });
   const page = await context.newPage();
   const requests = [];
   const errors = [];
@@ -63,12 +67,36 @@ export async function openPage({ initScript, viewport = { width: 1260, height: 8
   if (clock) {
     const t0 = new Date(clockTime === undefined ? Date.now() : clockTime);
     await page.clock.install({ time: t0 });
-    await page.clock.pauseAt(new Date(t0.getTime() + 1));
+    // The installed clock runs until paused; on a busy machine more than a
+    // millisecond passes in between, and pausing in its past is refused.
+    await page.clock.pauseAt(new Date(t0.getTime() + 1000));
   }
   if (initScript) await page.addInitScript(initScript);
-  await page.goto(PAGE_URL, { waitUntil });
+  await page.goto(PAGE_URL + hash, { waitUntil });
+  if (waitUntil === 'load') await filled(page);
   const close = () => context.close();
-  return { page, context, requests, errors, close };
+  const reload = async () => { await page.reload(); await filled(page); };
+  return { page, context, requests, errors, close, reload };
+}
+
+// The page builds its tools and generated sections right after its first
+// paint, the quotation dots last. A mutation observer, not a timer or a
+// performance mark, since a fake clock stops the one and swallows the other.
+export async function filled(page, ms = 5000) {
+  let timer;
+  const late = new Promise((_, reject) => {
+    timer = setTimeout(() => reject(new Error(`the page had not built its tools and sections ${ms} ms after load`)), ms);
+  });
+  try {
+    await Promise.race([late, page.evaluate(() => new Promise(resolve => {
+      const dots = document.getElementById('qDots');
+      if (dots.childElementCount) { resolve(); return; }
+      const mo = new MutationObserver(() => { mo.disconnect(); resolve(); });
+      mo.observe(dots, { childList: true });
+    }))]);
+  } finally {
+    clearTimeout(timer);
+  }
 }
 
 // Requests that are neither the page file itself nor inline data.
