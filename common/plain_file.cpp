@@ -7,7 +7,7 @@ BOOL IsLinkReparseTag(DWORD tag)
     return IsReparseTagNameSurrogate(tag) ? TRUE : FALSE;
 }
 
-BOOL IsLinkAttributes(DWORD attributes, DWORD tag)
+static BOOL IsLinkAttributes(DWORD attributes, DWORD tag)
 {
     // An unknown tag (0) is treated as a link, so left alone.
     return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) && (tag == 0 || IsLinkReparseTag(tag));

@@ -7,9 +7,8 @@
 // Tags of reparse points that lead elsewhere (symbolic links, junctions, mount
 // points). Other tags (cloud files, deduplication) mark ordinary files.
 BOOL IsLinkReparseTag(DWORD tag);
-// True for a reparse point with such a tag, or with a tag that can't be read.
-BOOL IsLinkAttributes(DWORD attributes, DWORD tag);
-// True when the open handle is a link by that rule.
+// True when the open handle is a link by that rule (a reparse point whose tag
+// can't be read counts as a link).
 BOOL IsLinkHandle(HANDLE h);
 // The same for a path itself, as its folder lists it; false when it is absent.
 BOOL IsLinkPath(const wchar_t* path);

@@ -32,14 +32,9 @@ BOOL ResolvePath(const wchar_t* path, wchar_t* out)
     return whole;
 }
 
-BOOL IsLinkedFolder(const wchar_t* path)
-{
-    return IsLinkPath(path);
-}
-
 HANDLE HoldFolder(const wchar_t* path, wchar_t* resolved, BOOL* linked)
 {
-    *linked = IsLinkedFolder(path);
+    *linked = IsLinkPath(path);
     resolved[0] = 0;
     // The folder's place is its parent's resolved path and its own name, never
     // where it leads: a folder swapped for a link later leads elsewhere, and
@@ -86,7 +81,7 @@ ItemOutcome RemoveEmptyFolder(const wchar_t* path, BOOL* kept)
 {
     DWORD attributes = GetFileAttributesW(path);
     if (attributes == INVALID_FILE_ATTRIBUTES) return ITEM_ABSENT;
-    if (IsLinkedFolder(path)) return ITEM_LINKED;
+    if (IsLinkPath(path)) return ITEM_LINKED;
     if (RemoveDirectoryW(path)) return ITEM_REMOVED;
     if (kept) *kept = TRUE;
     return ITEM_ABSENT;

@@ -9,8 +9,6 @@ enum ItemOutcome { ITEM_ABSENT, ITEM_REMOVED, ITEM_LEFT, ITEM_LINKED };
 // adds (so it is no longer than the path itself), in out (MAX_PATH); false
 // when it does not exist or can't be opened.
 BOOL ResolvePath(const wchar_t* path, wchar_t* out);
-// True when the folder exists and is a symbolic link, junction or mount point.
-BOOL IsLinkedFolder(const wchar_t* path);
 // Opens the install folder itself and holds it: while the handle is open the
 // folder can't be renamed or replaced by a link. resolved gets its path as
 // ResolvePath gives it. INVALID_HANDLE_VALUE when it can't be opened, or

@@ -4,6 +4,7 @@
 // too), and says what happened. Anywhere else it removes nothing.
 #include "uninstall_items.h"
 #include "self_removal.h"
+#include "../common/plain_file.h"
 #include "../common/product_layout.h"
 #include "../common/bounded_format.h"
 #include "../common/dll_search.h"
@@ -59,7 +60,7 @@ static void RunInstalled()
         Tell(NOT_THE_INSTALL, g_installDir, MB_ICONINFORMATION);
         return;
     }
-    if (IsLinkedFolder(g_installDir)) { Tell(LINKED_INSTALL, g_installDir, MB_ICONWARNING); return; }
+    if (IsLinkPath(g_installDir)) { Tell(LINKED_INSTALL, g_installDir, MB_ICONWARNING); return; }
     if (MessageBoxW(0, QUESTION, CAPTION, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) return;
     // If the hand-off fails, do the work here: all but this file, its folder
     // and its entry in Windows' list, so that it can be run again.
@@ -70,7 +71,7 @@ static void RunTemporaryCopy(const wchar_t* starterText, const wchar_t* answerTe
 {
     wchar_t resolvedPlanned[MAX_PATH];
     if (!InstalledUninstaller(resolvedPlanned) || !AcceptHandOff(starterText, answerText, resolvedPlanned)
-        || IsLinkedFolder(g_installDir)) {
+        || IsLinkPath(g_installDir)) {
         MessageBoxW(0, FINISH_REFUSED, CAPTION, MB_OK | MB_ICONWARNING);
         return;
     }
