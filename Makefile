@@ -2,6 +2,8 @@
 BUILD ?= build
 CMAKE_FLAGS ?= -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release
 DIST ?= dist
+# TESTS=OFF builds the shipped files alone.
+TESTS ?= ON
 # Optional Authenticode signing: make dist SIGN_PKCS12=key.p12 SIGN_PASSWORD_FILE=pass.txt [SIGN_TIMESTAMP_URL=url]
 SIGN_PKCS12 ?=
 SIGN_PASSWORD_FILE ?=
@@ -35,7 +37,7 @@ dist: build
 
 build:
 	@scripts/sign.sh check
-	cmake -S . -B "$(BUILD)" $(CMAKE_FLAGS) $(SIGN_FLAGS) >/dev/null
+	cmake -S . -B "$(BUILD)" $(CMAKE_FLAGS) -DTALLY_TESTS=$(TESTS) $(SIGN_FLAGS) >/dev/null
 	cmake --build "$(BUILD)" -j2
 
 bootstrap:

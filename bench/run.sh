@@ -20,7 +20,7 @@ figure "tallybook.exe size" "$launcher" bytes 1
 figure "tallyinstall.exe size" "$setup" bytes 1
 figure "tallyinstall.exe beyond its three payloads" "$((setup - launcher - page - uninstaller))" bytes 1
 figure "tallyuninstall.exe size" "$uninstaller" bytes 1
-zip="tallybook-$(cat "$build/version.txt").zip"
+zip=$(sed -n 's/^package=//p' "$build/shipped.txt")
 figure "$zip size" "$(size "$build/bin/$zip")" bytes 1
 figure "index.html size" "$page" bytes 1
 # The icon group each program carries: its RT_ICON images and the RT_GROUP_ICON directory.

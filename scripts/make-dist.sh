@@ -9,9 +9,15 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
 dist=${2:-dist}
-# The package's name carries the version the build was configured with.
-zip="tallybook-$(cat "$build/version.txt").zip"
-files=(tallyinstall.exe tallybook.exe tallyuninstall.exe index.html "$zip")
+# What ships, as the build wrote it: programs, page, package, package_holds.
+shipped=$build/shipped.txt
+[ -f "$shipped" ] || { echo "make-dist: $shipped is missing (configure the build first)" >&2; exit 1; }
+field() { sed -n "s/^$1=//p" "$shipped"; }
+read -ra programs <<< "$(field programs)"
+page=$(field page)
+zip=$(field package)
+holds="$(field package_holds) "
+files=("${programs[@]}" "$page" "$zip")
 
 parent=$(dirname "$dist")
 mkdir -p "$parent"
@@ -19,18 +25,17 @@ stage=$(mktemp -d "$parent/.dist-stage.XXXXXX")
 old=""
 trap 'rm -rf "$stage" ${old:+"$old"}' EXIT
 
-for f in tallyinstall.exe tallybook.exe tallyuninstall.exe "$zip"; do
+for f in "${programs[@]}" "$zip"; do
   [ -f "$build/bin/$f" ] || { echo "make-dist: $build/bin/$f is missing (did the build fail?)" >&2; exit 1; }
   cp "$build/bin/$f" "$stage/"
 done
-cp payload/index.html "$stage/"
+cp "payload/$page" "$stage/"
 # Modes independent of the umask.
 chmod 0755 "$stage"
-chmod 0755 "$stage"/*.exe
-chmod 0644 "$stage/index.html" "$stage/$zip"
+(cd "$stage" && chmod 0755 "${programs[@]}" && chmod 0644 "$page" "$zip")
 
 if [ -n "${SIGN_PKCS12:-}" ]; then
-  for f in tallyinstall.exe tallybook.exe tallyuninstall.exe; do
+  for f in "${programs[@]}"; do
     osslsigncode extract-signature -in "$stage/$f" -out "$stage/.sig" >/dev/null 2>&1 ||
       { echo "make-dist: $f carries no signature although signing was asked for" >&2; exit 1; }
     rm -f "$stage/.sig"
@@ -38,12 +43,12 @@ if [ -n "${SIGN_PKCS12:-}" ]; then
 fi
 # The zip must hold exactly the setup and page beside it, and nothing else:
 # the setup carries its own uninstaller.
-for f in tallyinstall.exe index.html; do
+for f in $holds; do
   unzip -p "$stage/$zip" "$f" | cmp -s - "$stage/$f" ||
     { echo "make-dist: $zip does not hold this $f" >&2; exit 1; }
 done
-[ "$(unzip -Z1 "$stage/$zip" | tr '\n' ' ')" = "tallyinstall.exe index.html " ] ||
-  { echo "make-dist: $zip holds other entries: $(unzip -Z1 "$stage/$zip" | tr '\n' ' ')" >&2; exit 1; }
+[ "$(unzip -Z1 "$stage/$zip" | tr '\n' ' ')" = "$holds" ] ||
+  { echo "make-dist: $zip holds $(unzip -Z1 "$stage/$zip" | tr '\n' ' ')where $holds was expected" >&2; exit 1; }
 
 if [ -e "$dist" ]; then
   old=$(mktemp -d "$parent/.dist-old.XXXXXX")

@@ -5,8 +5,23 @@ import os
 import struct
 import zipfile
 
-DIST_FILES = ["tallyinstall.exe", "tallybook.exe", "tallyuninstall.exe", "index.html", "tallybook-2.0.zip"]
-PROGRAMS = DIST_FILES[:3]
+
+
+def shipped(build):
+    """What a release ships, as the build folder's shipped.txt says: a dict of
+    programs (list), page, package and package_holds (list)."""
+    fields = {}
+    with open(os.path.join(build, "shipped.txt"), encoding="utf-8") as f:
+        for line in f.read().splitlines():
+            key, _, value = line.partition("=")
+            fields[key] = value.split() if key in ("programs", "package_holds") else value
+    return fields
+
+
+def dist_files(build):
+    """The files of dist/, in the order make-dist lists them."""
+    s = shipped(build)
+    return s["programs"] + [s["page"], s["package"]]
 
 
 def read(path):

@@ -2,12 +2,16 @@
 """Every shipped program imports only from Windows' KnownDLLs. Any other DLL
 named in an import table is looked for in the program's own folder first, so
 a copy planted beside it in Downloads would run before the program does."""
+import os
 import struct
 import sys
 import unittest
 
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import artefacts as A  # noqa: E402
+
 BIN = sys.argv.pop(1) if len(sys.argv) > 1 else "build/bin"
-PROGRAMS = ["tallyinstall.exe", "tallybook.exe", "tallyuninstall.exe"]
+PROGRAMS = A.shipped(os.path.dirname(os.path.abspath(BIN)))["programs"]
 
 # HKLM\SYSTEM\CurrentControlSet\Control\Session Manager\KnownDLLs of Windows 10
 # and 11, plus the DLLs the loader maps before any search (ntdll, kernelbase).

@@ -9,9 +9,12 @@ import tempfile
 import unittest
 import zipfile
 
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import artefacts as A  # noqa: E402
+
 BIN = sys.argv.pop(1) if len(sys.argv) > 1 else "build/bin"
 SOURCE = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
-ZIP = os.path.join(BIN, "tallybook-2.0.zip")
+ZIP = os.path.join(BIN, A.shipped(os.path.dirname(os.path.abspath(BIN)))["package"])
 
 
 def read(path):

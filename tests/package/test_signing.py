@@ -1,11 +1,12 @@
 #!/usr/bin/env python3
 """Signed releases: a throwaway CA and code-signing certificate made with
-openssl, `make dist` with them in a build folder of its own, then
-osslsigncode's verdict on each program, the signed setup installing (under
-Wine, driven by the wizard test) a launcher and an uninstaller byte-identical
-to the signed dist/ files, the launcher still starting the browser, and the ways a bad key
-set-up must stop the build without touching dist/.
-    test_signing.py <source tree> <signed build folder> <test_wizard.exe> <recorder.exe>"""
+openssl, `make dist` with them in the release test's second build (which only
+relinks and signs), then osslsigncode's verdict on each program, the signed
+setup installing (under Wine, driven by the wizard test) a launcher and an
+uninstaller byte-identical to the signed dist files, the launcher still
+starting the browser, and the ways a bad key set-up must stop the build
+without touching the signed dist.
+    test_signing.py <source tree> <its build folder> <test_wizard.exe> <recorder.exe>"""
 import glob
 import hashlib
 import os
@@ -20,10 +21,12 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import artefacts as A  # noqa: E402
 
 SOURCE = os.path.abspath(sys.argv.pop(1))
-BUILD = os.path.abspath(sys.argv.pop(1))
+# The second build test_reproducible.py leaves: its tree and build folder.
+TREE = os.path.join(os.path.abspath(sys.argv.pop(1)), "rebuild", "tree")
+BUILD = os.path.join(TREE, "build")
 WIZARD_TEST = os.path.abspath(sys.argv.pop(1))
 RECORDER = os.path.abspath(sys.argv.pop(1))
-DIST = os.path.join(BUILD, "dist")
+DIST = os.path.join(TREE, "signed")
 PASS_PHRASE = "tally-盐-correct horse"
 
 
@@ -67,14 +70,14 @@ def build_env():
 
 
 def make_dist(**sign):
-    args = ["make", "-C", SOURCE, "--no-print-directory", "dist", f"BUILD={BUILD}", f"DIST={DIST}"]
+    args = ["make", "-C", TREE, "--no-print-directory", "dist", "TESTS=OFF", f"DIST={DIST}"]
     args += [f"{k}={v}" for k, v in sign.items()]
     return run(args, env=build_env())
 
 
 def digests(folder):
     out = {}
-    for name in A.DIST_FILES:
+    for name in A.dist_files(BUILD):
         path = os.path.join(folder, name)
         out[name] = hashlib.sha256(A.read(path)).hexdigest() if os.path.exists(path) else None
     return out
@@ -83,6 +86,8 @@ def digests(folder):
 class Signing(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
+        if not os.path.isfile(os.path.join(BUILD, "shipped.txt")):
+            raise AssertionError(f"no second build in {TREE}: reproducible_dist makes it")
         for tool in ("openssl", "osslsigncode"):
             if not shutil.which(tool):
                 raise AssertionError(f"{tool} is not installed (scripts/bootstrap.sh installs it)")
@@ -106,7 +111,7 @@ class Signing(unittest.TestCase):
         return run(["osslsigncode", "verify", "-CAfile", self.key(ca), "-in", path])
 
     def test_each_program_verifies_against_the_ca(self):
-        for name in A.PROGRAMS:
+        for name in A.shipped(BUILD)["programs"]:
             path = os.path.join(DIST, name)
             good = self.verify(path, "ca.pem")
             self.assertEqual(good.returncode, 0, f"{name}: osslsigncode verify failed:\n{good.stdout[-1500:]}{good.stderr}")
@@ -141,7 +146,7 @@ class Signing(unittest.TestCase):
         self.assertNotEqual(setup.find(launcher), -1, "the signed setup does not embed the signed launcher byte for byte")
         self.assertNotEqual(setup.find(uninstaller), -1,
                             "the signed setup does not embed the signed uninstaller byte for byte")
-        with zipfile.ZipFile(os.path.join(DIST, "tallybook-2.0.zip")) as z:
+        with zipfile.ZipFile(os.path.join(DIST, A.shipped(BUILD)["package"])) as z:
             self.assertEqual(z.namelist(), ["tallyinstall.exe", "index.html"])
             for name in z.namelist():
                 self.assertEqual(hashlib.sha256(z.read(name)).hexdigest(),
@@ -151,7 +156,7 @@ class Signing(unittest.TestCase):
     def test_pass_phrase_never_shown_nor_stored(self):
         self.assertNotIn(PASS_PHRASE, self.build_output, "the build printed the pass phrase")
         needle = PASS_PHRASE.encode()
-        for folder, dirs, files in os.walk(BUILD):
+        for folder, dirs, files in (walked for top in (BUILD, DIST) for walked in os.walk(top)):
             dirs[:] = [d for d in dirs if d != "wine-signed"]
             for name in files:
                 path = os.path.join(folder, name)
@@ -225,7 +230,7 @@ class Signing(unittest.TestCase):
                     self.assertIn(words, line, f"{label}: message {line!r}")
                 self.assertNotIn(PASS_PHRASE, output, f"{label}: the pass phrase was printed")
                 self.assertEqual(digests(DIST), before, f"{label}: dist/ changed")
-                self.assertEqual([n for n in os.listdir(BUILD) if n.startswith(".dist-")], [], f"{label}: staging left over")
+                self.assertEqual([n for n in os.listdir(TREE) if n.startswith(".dist-")], [], f"{label}: staging left over")
         os.chmod(unreadable, 0o600)
         # The failure inside the build removed the unsigned launcher; a good run signs again.
         again = make_dist(**self.good)
