@@ -43,8 +43,10 @@ build:
 bootstrap:
 	scripts/bootstrap.sh
 
+# Four at a time: each test has its own Wine prefix, and most of them wait on
+# the wizard's pauses and on Wine rather than on a core.
 test-windows:
-	cd "$(BUILD)" && ctest --output-on-failure
+	cd "$(BUILD)" && ctest -j4 --output-on-failure
 
 # Page test files share nothing but the page file: three run at a time, each
 # with its own Chromium (Node's default on two cores is one at a time).
