@@ -121,8 +121,12 @@ static void RunUninstallerWith(const wchar_t* exe, const wchar_t* args, Answer a
     STARTUPINFOW si = { sizeof si };
     PROCESS_INFORMATION pi = {};
     // Inheriting, so that a handle named on the command line is really there.
-    if (!CreateProcessW(0, command, 0, 0, TRUE, 0, 0, 0, &si, &pi)) { ok(false, "start %s", u8(exe)); return; }
+    if (!CreateProcessW(0, command, 0, 0, TRUE, 0, 0, 0, &si, &pi)) {
+        ok(false, "start %s: error %lu", u8(exe), GetLastError());
+        return;
+    }
     HWND question = 0;
+    HANDLE showedResult = 0;
     if (answer != NO_QUESTION) {
         question = FindMessageBox(15000);
         ok(question != 0, "the question is asked");
@@ -148,6 +152,10 @@ static void RunUninstallerWith(const wchar_t* exe, const wchar_t* args, Answer a
             ReadBox(result, resultText, capacity);
             if (resultImage) ImageOf(result, resultImage);
             ok(!GetDlgItem(result, IDNO), "the result box asks nothing: %s", u8(resultText));
+            // The box may be the temporary copy's: the run is over when that process ends too.
+            DWORD shower = 0;
+            GetWindowThreadProcessId(result, &shower);
+            showedResult = OpenProcess(SYNCHRONIZE, FALSE, shower);
             PressOk(result);
         }
     }
@@ -158,7 +166,10 @@ static void RunUninstallerWith(const wchar_t* exe, const wchar_t* args, Answer a
     if (!ended) TerminateProcess(pi.hProcess, 99);
     CloseHandle(pi.hProcess);
     CloseHandle(pi.hThread);
-    Sleep(1000);  // the temporary copy ends after its box is dismissed
+    if (showedResult) {
+        ok(WaitForSingleObject(showedResult, 15000) == WAIT_OBJECT_0, "the process that showed the result ended");
+        CloseHandle(showedResult);
+    }
     // A box nobody answered would keep a process (and Wine) alive after the test.
     for (HWND box; (box = FindMessageBox(0)) != 0;) {
         DWORD pid = 0;
