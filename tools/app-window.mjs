@@ -14,7 +14,7 @@ import { chromium } from 'playwright-core';
 
 const sleep = ms => new Promise(resolve => setTimeout(resolve, ms));
 
-// The recorded line's parts: "<browser>" --app="file:///..." <switches...>, or null.
+// What the recorded line holds: "<browser>" --app="file:///..." <switches...>, or null.
 export function parseLauncherCommand(command) {
   const match = /^"([^"]+)" --app="(file:\/\/\/[^" ]+)"((?: [^ ]+)*)\n$/.exec(command);
   if (!match) return null;

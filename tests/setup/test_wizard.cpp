@@ -497,18 +497,8 @@ static int RunPictures(const wchar_t* pictureDir)
     return test_summary("wizard screenshots");
 }
 
-int wmain(int argc, wchar_t** argv)
+static void RunWindow()
 {
-    if (argc < 3) { printf("usage: test_wizard <tallyinstall.exe> <recorder.exe> [screens <dir>]\n"); return 2; }
-    ArgToWindowsPath(argv[1], g_setupExe);
-    ArgToWindowsPath(argv[2], g_recorderExe);
-    CoInitializeEx(0, COINIT_APARTMENTTHREADED);
-    if (argc >= 5 && !lstrcmpW(argv[3], L"screens")) {
-        wchar_t pictureDir[MAX_PATH];
-        ArgToWindowsPath(argv[4], pictureDir);
-        return RunPictures(pictureDir);
-    }
-
     wchar_t root[MAX_PATH];
     MakeTempDir(L"layout", root);
     Wizard w;
@@ -522,13 +512,17 @@ int wmain(int argc, wchar_t** argv)
         test_close_when_ready(&w);
     }
     DeleteTree(root);
+}
 
-    // The installed tree stays until the next run, for the browser that opens it.
-    wchar_t temp[MAX_PATH];
+// The installed tree stays until the next run, for the browser that opens it.
+static void RunRoad()
+{
+    wchar_t temp[MAX_PATH], root[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
     FormatPath(root, L"%stally-road", temp);
     DeleteTree(root);
     CreateDirectoryW(root, 0);
+    Wizard w;
     if (StartRoad(root, &w)) {
         test_install_steps(&w);
         test_installed_files();
@@ -536,7 +530,22 @@ int wmain(int argc, wchar_t** argv)
         test_launch(&w);
     }
     ClearShortcutsAndKeys();
+}
 
+int wmain(int argc, wchar_t** argv)
+{
+    if (argc < 3) { printf("usage: test_wizard <tallyinstall.exe> <recorder.exe> [screens <dir>]\n"); return 2; }
+    ArgToWindowsPath(argv[1], g_setupExe);
+    ArgToWindowsPath(argv[2], g_recorderExe);
+    CoInitializeEx(0, COINIT_APARTMENTTHREADED);
+    if (argc >= 5 && !lstrcmpW(argv[3], L"screens")) {
+        wchar_t pictureDir[MAX_PATH];
+        ArgToWindowsPath(argv[4], pictureDir);
+        return RunPictures(pictureDir);
+    }
+    RunWindow();
+    RunRoad();
+    wchar_t root[MAX_PATH];
     MakeTempDir(L"failed", root);
     test_failed_install(root);
     DeleteTree(root);
