@@ -36,7 +36,7 @@ fi
 echo "bench: Windows programs under Wine ($runs runs each)..." >&2
 scripts/wine-run.sh "$build/bench/bench_windows.exe" "$PWD/$build/bench/bench_empty.exe" \
   "$PWD/$build/bench/bench_headless_install.exe" "$PWD/$build/bin/tallyinstall.exe" \
-  "$PWD/$build/tests/recorder.exe" "$PWD/$build/bench/bench_launcher_unprotected.exe" "$runs" | tr -d '\r' | grep '^{' >> "$lines"
+  "$PWD/$build/tools/recorder.exe" "$PWD/$build/bench/bench_launcher_unprotected.exe" "$runs" | tr -d '\r' | grep '^{' >> "$lines"
 
 for script in bench/page-*.mjs; do
   echo "bench: $script..." >&2

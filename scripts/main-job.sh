@@ -8,6 +8,6 @@ build=${BUILD:-build}
 shots=$PWD/$build/screenshots
 mkdir -p "$shots"
 echo "== Tallybook setup wizard walk-through (Wine) =="
-scripts/run-on-x.sh "$build/tests/setup/test_wizard.exe" "$PWD/dist/tallyinstall.exe" \
-  "$build/tests/recorder.exe" demo "$shots"
+scripts/run-on-x.sh --png-dir "$shots" "$build/tools/walkthrough.exe" "$PWD/dist/tallyinstall.exe" \
+  "$PWD/$build/tools/recorder.exe" "$shots"
 echo "Screenshots: $shots/wizard-before.png, wizard-during.png, wizard-after.png"

@@ -1,5 +1,5 @@
 // The steps as one table; the worker runs it in order and the wizard's
-// progress range comes from its length. The pauses add up to 1,560 ms.
+// progress range comes from its length.
 #include "install_steps.h"
 #include "install_actions.h"
 #include "install_plan.h"
@@ -102,3 +102,10 @@ const InstallStep InstallStepTable[] = {
 };
 
 const int INSTALL_STEP_COUNT = sizeof InstallStepTable / sizeof InstallStepTable[0];
+
+DWORD InstallPausesMs()
+{
+    DWORD total = 0;
+    for (int i = 0; i < INSTALL_STEP_COUNT; ++i) total += InstallStepTable[i].pauseMs;
+    return total;
+}

@@ -16,3 +16,6 @@ struct InstallStep {
 
 extern const InstallStep InstallStepTable[];
 extern const int INSTALL_STEP_COUNT;
+
+// The pauses of all steps together: the least time an install takes.
+DWORD InstallPausesMs();

@@ -14,7 +14,6 @@ HWND g_actionWnd;
 BYTE g_installStarted;
 BYTE g_installFinished;
 
-static const wchar_t WIZARD_CLASS[] = L"QZSetupWnd";
 static const wchar_t WIZARD_CAPTION[] = L"青禾书苑 · 安装向导";
 static const wchar_t FONT_FACE[] = L"Microsoft YaHei UI";
 static const wchar_t TEXT_INSTALLING[] = L"正在安装…";
@@ -129,12 +128,12 @@ BOOL CreateWizardWindow(HINSTANCE instance)
     wc.hIconSm = wc.hIcon;
     wc.hCursor = LoadCursorW(0, (LPCWSTR)IDC_ARROW);
     wc.hbrBackground = CreateSolidBrush(RGB(248, 249, 252));
-    wc.lpszClassName = WIZARD_CLASS;
+    wc.lpszClassName = WIZARD_CLASS_NAME;
     RegisterClassExW(&wc);
 
     RECT outer = { 0, 0, WIZARD_CLIENT_WIDTH, WIZARD_CLIENT_HEIGHT };
     AdjustWindowRect(&outer, WIZARD_STYLE, FALSE);
-    g_mainWnd = CreateWindowExW(0, WIZARD_CLASS, WIZARD_CAPTION, WIZARD_STYLE, CW_USEDEFAULT, CW_USEDEFAULT,
+    g_mainWnd = CreateWindowExW(0, WIZARD_CLASS_NAME, WIZARD_CAPTION, WIZARD_STYLE, CW_USEDEFAULT, CW_USEDEFAULT,
                                 outer.right - outer.left, outer.bottom - outer.top, 0, 0, instance, 0);
     if (!g_mainWnd) return FALSE;
 

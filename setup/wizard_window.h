@@ -11,6 +11,9 @@
 #define IDC_INFO     2004
 #define IDC_HINT     2006
 
+// Drivers find the wizard's window by its class.
+#define WIZARD_CLASS_NAME L"QZSetupWnd"
+
 #define WIZARD_CLIENT_WIDTH  460
 #define WIZARD_CLIENT_HEIGHT 344
 #define WIZARD_STYLE (WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX)

@@ -1,12 +1,10 @@
-// Drives tallyinstall.exe from outside, as a user would: finds its window,
-// reads the controls, presses the button, watches the install, and checks
-// what was installed and what was started.
+// Drives tallyinstall.exe from outside, as a user would, with the drivers of
+// tools/driver: finds its window, reads the controls, presses the button,
+// follows the install, and checks what was installed and what was started.
 //   test_wizard <tallyinstall.exe> <recorder.exe>                 behaviour (any graphics driver)
-//   test_wizard <tallyinstall.exe> <recorder.exe> screens <dir>   screenshots and pixels (needs X)
-//   test_wizard <tallyinstall.exe> <recorder.exe> demo <dir>      the same, ending with the launch
+//   test_wizard <tallyinstall.exe> <recorder.exe> screens <dir>   pictures and pixels (needs X)
 #include "../support/ok.h"
-#include "../support/window_probe.h"
-#include "../../setup/install_plan.h"
+#include "../../tools/driver/wizard_driver.h"
 #include "../../setup/wizard_window.h"
 #include <commctrl.h>
 #include <shlobj.h>
@@ -25,50 +23,17 @@ static const wchar_t* const EXPECTED_CAPTIONS[7] = {
 static wchar_t g_setupExe[MAX_PATH];
 static wchar_t g_recorderExe[MAX_PATH];
 
+static const wchar_t INSTALLING_LINE[] = L"正在安装…";
 static const wchar_t SUCCESS_LINE[] = L"✓ 安装完成！已在桌面和开始菜单创建快捷方式";
 static const wchar_t FAILURE_LINE[] = L"⚠ 部分文件释放失败，请检查磁盘权限后重试";
 static const wchar_t LAUNCH_CAPTION[] = L"启动程序 →";
 
-struct Wizard {
-    PROCESS_INFORMATION process;
-    HWND wnd;
-    wchar_t localAppData[MAX_PATH];
-};
-
-// Starts the wizard with LOCALAPPDATA pointing at a folder of the test's own.
-static bool StartWizard(Wizard* w, const wchar_t* localAppData)
+static bool Start(Wizard* w, const wchar_t* localAppData)
 {
-    lstrcpyW(w->localAppData, localAppData);
-    SetEnvironmentVariableW(L"LOCALAPPDATA", localAppData);
-    wchar_t command[MAX_PATH + 4];
-    FormatPath(command, L"\"%s\"", g_setupExe);
-    STARTUPINFOW si = { sizeof si };
-    ZeroMemory(&w->process, sizeof w->process);
-    w->wnd = 0;
-    if (!CreateProcessW(0, command, 0, 0, FALSE, 0, 0, 0, &si, &w->process)) return false;
-    for (int i = 0; i < 3000 && !w->wnd; ++i) {
-        w->wnd = FindWindowOf(w->process.dwProcessId, L"QZSetupWnd", 0);
-        if (!w->wnd) Sleep(10);
-    }
-    // The controls are made right after the window: wait until the last one exists.
-    for (int i = 0; i < 500 && w->wnd && !GetDlgItem(w->wnd, IDC_HINT); ++i) Sleep(10);
-    return w->wnd != 0;
-}
-
-static DWORD WaitExit(Wizard* w, DWORD ms)
-{
-    DWORD code = 0xDEAD;
-    if (WaitForSingleObject(w->process.hProcess, ms) == WAIT_OBJECT_0) GetExitCodeProcess(w->process.hProcess, &code);
-    else TerminateProcess(w->process.hProcess, 0xDEAD);
-    CloseHandle(w->process.hProcess);
-    CloseHandle(w->process.hThread);
-    return code;
-}
-
-static void ControlText(HWND wnd, int id, wchar_t* out, int capacity)
-{
-    out[0] = 0;
-    SendMessageW(GetDlgItem(wnd, id), WM_GETTEXT, capacity, (LPARAM)out);
+    bool started = StartWizard(w, g_setupExe, localAppData);
+    ok(started, "wizard window found (LOCALAPPDATA %s)", u8(localAppData));
+    if (!started) WaitWizardExit(w, 0);
+    return started;
 }
 
 struct ExpectedControl {
@@ -95,30 +60,32 @@ static const ExpectedControl EXPECTED[] = {
       0x50000000, { 24, 288, 436, 328 }, -12, 400, RGB(110, 116, 132) },
 };
 
-static void test_layout(const wchar_t* root)
-{
-    g_testContext = "layout";
-    Wizard w;
-    if (!StartWizard(&w, root)) { ok(false, "wizard window found"); return; }
+// ---- the window as it opens (one wizard for the group) ----
 
-    wchar_t text[512];
-    GetWindowTextW(w.wnd, text, 512);
+static void test_window_frame(Wizard* w)
+{
+    g_testContext = "window frame";
+    wchar_t text[128];
+    GetWindowTextW(w->wnd, text, 128);
     ok(!lstrcmpW(text, L"青禾书苑 · 安装向导"), "caption %s", u8(text));
-    DWORD style = GetWindowLongW(w.wnd, GWL_STYLE);
+    DWORD style = GetWindowLongW(w->wnd, GWL_STYLE);
     ok((style & 0x00CA0000) == 0x00CA0000 && !(style & (WS_THICKFRAME | WS_MAXIMIZEBOX)), "style 0x%08lx", style);
-    ok(GetWindowLongW(w.wnd, GWL_EXSTYLE) == 0 || GetWindowLongW(w.wnd, GWL_EXSTYLE) == WS_EX_WINDOWEDGE,
-       "extended style 0x%08lx", GetWindowLongW(w.wnd, GWL_EXSTYLE));
+    LONG exStyle = GetWindowLongW(w->wnd, GWL_EXSTYLE);
+    ok(exStyle == 0 || exStyle == WS_EX_WINDOWEDGE, "extended style 0x%08lx", exStyle);
     RECT outer = { 0, 0, 460, 344 }, actual, client;
     AdjustWindowRect(&outer, 0x00CA0000, FALSE);
-    GetWindowRect(w.wnd, &actual);
-    GetClientRect(w.wnd, &client);
+    GetWindowRect(w->wnd, &actual);
+    GetClientRect(w->wnd, &client);
     ok(actual.right - actual.left == outer.right - outer.left && actual.bottom - actual.top == outer.bottom - outer.top,
        "outer size %ldx%ld, expected %ldx%ld", actual.right - actual.left, actual.bottom - actual.top,
        outer.right - outer.left, outer.bottom - outer.top);
     ok(client.right == 460 && client.bottom == 344, "client %ldx%ld", client.right, client.bottom);
+}
 
-    // Children in creation order.
-    HWND child = GetWindow(w.wnd, GW_CHILD);
+static void test_control_order(Wizard* w)
+{
+    g_testContext = "control order";
+    HWND child = GetWindow(w->wnd, GW_CHILD);
     int index = 0;
     for (const ExpectedControl& e : EXPECTED) {
         ok(child && GetDlgCtrlID(child) == e.id, "control %d in order: got id %d, expected %d", index, child ? GetDlgCtrlID(child) : -1, e.id);
@@ -126,23 +93,34 @@ static void test_layout(const wchar_t* root)
         ++index;
     }
     ok(child == 0, "no ninth control");
+}
 
+static void test_control_places_and_texts(Wizard* w)
+{
+    g_testContext = "control places and texts";
     for (const ExpectedControl& e : EXPECTED) {
-        HWND c = GetDlgItem(w.wnd, e.id);
-        wchar_t cls[64];
+        HWND c = GetDlgItem(w->wnd, e.id);
+        wchar_t cls[64], text[512];
         GetClassNameW(c, cls, 64);
         ok(!lstrcmpiW(cls, e.className), "%d: class %s", e.id, u8(cls));
         ok((DWORD)GetWindowLongW(c, GWL_STYLE) == e.style, "%d: style 0x%08lx, expected 0x%08lx", e.id, GetWindowLongW(c, GWL_STYLE), e.style);
         ok(GetWindowLongW(c, GWL_EXSTYLE) == 0, "%d: extended style 0x%08lx", e.id, GetWindowLongW(c, GWL_EXSTYLE));
         RECT r;
         GetWindowRect(c, &r);
-        MapWindowPoints(HWND_DESKTOP, w.wnd, (POINT*)&r, 2);
+        MapWindowPoints(HWND_DESKTOP, w->wnd, (POINT*)&r, 2);
         ok(EqualRect(&r, &e.rect), "%d: rect (%ld,%ld)-(%ld,%ld)", e.id, r.left, r.top, r.right, r.bottom);
-        ControlText(w.wnd, e.id, text, 512);
+        ControlText(w->wnd, e.id, text, 512);
         ok(!lstrcmpW(text, e.text), "%d: text %s", e.id, u8(text));
+    }
+}
 
+// Fonts and colours are read inside the wizard's process by the probe.
+static void test_control_fonts_and_colours(Wizard* w)
+{
+    g_testContext = "control fonts and colours";
+    for (const ExpectedControl& e : EXPECTED) {
         ProbeResult probe;
-        bool probed = ProbeControl(w.wnd, e.id, &probe);
+        bool probed = ProbeControl(w->wnd, e.id, &probe);
         ok(probed, "%d: probe answered", e.id);
         if (!probed) continue;
         if (e.fontHeight) {
@@ -158,73 +136,66 @@ static void test_layout(const wchar_t* root)
             ok(probe.textColour == e.colour && probe.backgroundMode == TRANSPARENT && probe.nullBrush,
                "%d: colour %06lx mode %d hollow %d", e.id, probe.textColour, probe.backgroundMode, probe.nullBrush);
         }
-        if (e.id == IDC_LOGO) {
-            ok(probe.classBrushSolid && probe.classBrushColour == RGB(248, 249, 252), "class brush %06lx", probe.classBrushColour);
-            ok(probe.classIcon && probe.classSmallIcon, "class icons %d %d", probe.classIcon, probe.classSmallIcon);
-        }
     }
+}
 
-    DWORD range = (DWORD)SendMessageW(GetDlgItem(w.wnd, IDC_PROGRESS), PBM_GETRANGE, FALSE, 0);
-    DWORD low = (DWORD)SendMessageW(GetDlgItem(w.wnd, IDC_PROGRESS), PBM_GETRANGE, TRUE, 0);
-    ok(range == 100 && low == 0, "progress range %lu-%lu", low, range);
-    ok(SendMessageW(GetDlgItem(w.wnd, IDC_PROGRESS), PBM_GETPOS, 0, 0) == 0, "progress starts at 0");
-    ok(IsWindowEnabled(GetDlgItem(w.wnd, IDC_ACTION)), "button enabled when ready");
+static void test_class_brush_and_icons(Wizard* w)
+{
+    g_testContext = "class brush and icons";
+    ProbeResult probe;
+    if (!ok(ProbeControl(w->wnd, IDC_LOGO, &probe), "probe answered")) return;
+    ok(probe.classBrushSolid && probe.classBrushColour == RGB(248, 249, 252), "class brush %06lx", probe.classBrushColour);
+    ok(probe.classIcon && probe.classSmallIcon, "class icons %d %d", probe.classIcon, probe.classSmallIcon);
+}
 
-    // Closing the window when ready ends the process with 0.
-    PostMessageW(w.wnd, WM_CLOSE, 0, 0);
-    DWORD code = WaitExit(&w, 10000);
+static void test_ready_state(Wizard* w)
+{
+    g_testContext = "ready state";
+    HWND progress = GetDlgItem(w->wnd, IDC_PROGRESS);
+    DWORD high = (DWORD)SendMessageW(progress, PBM_GETRANGE, FALSE, 0);
+    DWORD low = (DWORD)SendMessageW(progress, PBM_GETRANGE, TRUE, 0);
+    ok(high == 100 && low == 0, "progress range %lu-%lu", low, high);
+    ok(ProgressPosition(w) == 0, "progress starts at 0");
+    ok(IsWindowEnabled(GetDlgItem(w->wnd, IDC_ACTION)), "button enabled when ready");
+}
+
+static void test_close_when_ready(Wizard* w)
+{
+    g_testContext = "close when ready";
+    PostMessageW(w->wnd, WM_CLOSE, 0, 0);
+    DWORD code = WaitWizardExit(w, 10000);
     ok(code == 0, "exit code after closing when ready: %lu", code);
 }
 
-struct Observation { wchar_t text[128]; LRESULT position; };
+// ---- the install ----
 
-// Presses the button and records every status caption with the last progress
-// position seen while it showed, until a result line appears.
-static int WatchInstall(Wizard* w, Observation* seen, int capacity, bool pokeWhileRunning)
+// Presses the button with the status line followed by the probe, which
+// records every text it is given, and waits until the install has ended.
+static int RecordInstall(Wizard* w, StatusSeen* seen, int capacity)
 {
-    HWND button = GetDlgItem(w->wnd, IDC_ACTION);
-    SendMessageW(button, BM_CLICK, 0, 0);
-    ok(!IsWindowEnabled(button), "button disabled once pressed");
-    int count = 0;
-    bool poked = false;
-    DWORD start = GetTickCount();
-    while (GetTickCount() - start < 20000) {
-        // The caption changes before the position: a sample whose caption did not
-        // change around the position's read belongs to that caption.
-        wchar_t text[128], again[128];
-        ControlText(w->wnd, IDC_STATUS, text, 128);
-        LRESULT position = SendMessageW(GetDlgItem(w->wnd, IDC_PROGRESS), PBM_GETPOS, 0, 0);
-        ControlText(w->wnd, IDC_STATUS, again, 128);
-        if (lstrcmpW(text, again)) continue;
-        if (count == 0 || lstrcmpW(seen[count - 1].text, text)) {
-            if (count == capacity) break;
-            lstrcpyW(seen[count].text, text);
-            ++count;
-        }
-        seen[count - 1].position = position;
-        if (!lstrcmpW(text, SUCCESS_LINE) || !lstrcmpW(text, FAILURE_LINE)) break;
-        if (pokeWhileRunning && !poked && !lstrcmpW(text, EXPECTED_CAPTIONS[2])) {
-            // A second press while installing, by click and by a command that reaches the window anyway.
-            SendMessageW(button, BM_CLICK, 0, 0);
-            SendMessageW(w->wnd, WM_COMMAND, MAKEWPARAM(IDC_ACTION, BN_CLICKED), (LPARAM)button);
-            poked = true;
-            ok(IsWindow(w->wnd) && !IsWindowEnabled(button), "second press while installing changes nothing");
-        }
-        Sleep(5);
-    }
-    return count;
+    ok(StartStepWatch(w), "status line followed");
+    PressAction(w);
+    ok(!IsWindowEnabled(GetDlgItem(w->wnd, IDC_ACTION)), "button disabled once pressed");
+    ok(WaitInstallEnded(w, 20000), "install ended within 20 s");
+    StopStepWatch();
+    return ReadSteps(seen, capacity);
 }
 
-static void CheckSteps(const Observation* seen, int count, const wchar_t* resultLine)
+// The status line's texts in order: the first press's line, the seven steps
+// each with the progress it showed with, and the result line.
+static void CheckSteps(const StatusSeen* seen, int count, const wchar_t* resultLine)
 {
-    static const LRESULT positions[7] = { 14, 28, 42, 57, 71, 85, 100 };
-    int first = (count > 0 && !lstrcmpW(seen[0].text, L"正在安装…")) ? 1 : 0;
-    ok(count - first == 8, "%d captions seen after the first press, expected the 7 steps and the result", count - first);
-    for (int i = 0; i < 7 && first + i < count; ++i) {
-        ok(!lstrcmpW(seen[first + i].text, EXPECTED_CAPTIONS[i]), "caption %d: %s", i, u8(seen[first + i].text));
-        ok(seen[first + i].position == positions[i], "progress during step %d: %ld, expected %ld", i, (long)seen[first + i].position, (long)positions[i]);
+    static const LONG positions[7] = { 14, 28, 42, 57, 71, 85, 100 };
+    ok(count == 9, "%d texts on the status line after the press, expected 9", count);
+    if (count > 0) ok(!lstrcmpW(seen[0].text, INSTALLING_LINE) && seen[0].position == 0, "first %s at %ld", u8(seen[0].text), seen[0].position);
+    for (int i = 0; i < 7 && 1 + i < count; ++i) {
+        ok(!lstrcmpW(seen[1 + i].text, EXPECTED_CAPTIONS[i]), "caption %d: %s", i, u8(seen[1 + i].text));
+        ok(seen[1 + i].position == positions[i], "progress during step %d: %ld, expected %ld", i, seen[1 + i].position, positions[i]);
     }
-    if (count > 0) ok(!lstrcmpW(seen[count - 1].text, resultLine), "result line %s", u8(seen[count - 1].text));
+    if (count > 0) {
+        ok(!lstrcmpW(seen[count - 1].text, resultLine), "result line %s", u8(seen[count - 1].text));
+        ok(seen[count - 1].position == 100, "progress with the result line %ld", seen[count - 1].position);
+    }
 }
 
 static void CheckFinished(Wizard* w)
@@ -233,7 +204,7 @@ static void CheckFinished(Wizard* w)
     wchar_t text[64];
     ControlText(w->wnd, IDC_ACTION, text, 64);
     ok(IsWindowEnabled(button) && !lstrcmpW(text, LAUNCH_CAPTION), "button enabled with %s", u8(text));
-    ok(SendMessageW(GetDlgItem(w->wnd, IDC_PROGRESS), PBM_GETPOS, 0, 0) == 100, "progress full");
+    ok(ProgressPosition(w) == 100, "progress full");
     GUITHREADINFO info = { sizeof info };
     GetGUIThreadInfo(w->process.dwThreadId, &info);
     ok(info.hwndFocus == button, "focus on the button: %p, button %p", (void*)info.hwndFocus, (void*)button);
@@ -254,39 +225,52 @@ static void ClearShortcutsAndKeys()
     DeleteFileW(link);
     ShortcutPath(FOLDERID_Programs, L"\\Tallybook", link);
     DeleteFileW(link);
-    RegDeleteTreeW(HKEY_CURRENT_USER, PRODUCT_KEY);
-    RegDeleteTreeW(HKEY_CURRENT_USER, UNINSTALL_KEY);
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Tallybook");
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tallybook");
 }
 
-static void test_install_and_launch(const wchar_t* root)
+// ---- the road: install, what it left, and the launch (one wizard) ----
+
+static wchar_t g_roadLocal[MAX_PATH], g_roadEdge[MAX_PATH], g_roadLog[MAX_PATH], g_installDir[MAX_PATH];
+
+static bool StartRoad(const wchar_t* root, Wizard* w)
 {
-    g_testContext = "install and launch";
     ClearShortcutsAndKeys();
-    wchar_t local[MAX_PATH], edgeDir[MAX_PATH], edge[MAX_PATH], log[MAX_PATH];
-    FormatPath(local, L"%s\\AppData\\Local", root);
-    CreateDirectoryW(local, 0);  // its parent exists; the product folder does not
-    // The installed launcher will look for Edge under the per-user folder first found.
-    FormatPath(edgeDir, L"%s\\Microsoft\\Edge\\Application", local);
-    SHCreateDirectoryExW(0, edgeDir, 0);
-    FormatPath(edge, L"%s\\msedge.exe", edgeDir);
-    ok(CopyFileW(g_recorderExe, edge, FALSE), "recorder placed as Edge");
-    FormatPath(log, L"%s\\edge.log", root);
-    SetEnvironmentVariableW(L"TALLY_RECORD_FILE", log);
+    FormatPath(g_roadLocal, L"%s\\AppData\\Local", root);
+    SHCreateDirectoryExW(0, g_roadLocal, 0);  // its parent exists; the product folder does not
+    FormatPath(g_installDir, L"%s\\Tallybook", g_roadLocal);
+    FormatPath(g_roadLog, L"%s\\edge.log", root);
+    // The installed launcher will look for Edge under the per-user folder first.
+    ok(PlaceStandInBrowser(g_recorderExe, g_roadLocal, g_roadLog, g_roadEdge), "recorder placed as Edge at %s", u8(g_roadEdge));
+    return Start(w, g_roadLocal);
+}
 
-    Wizard w;
-    if (!StartWizard(&w, local)) { ok(false, "wizard window found"); return; }
-    Observation seen[32];
-    int count = WatchInstall(&w, seen, 32, true);
-    CheckSteps(seen, count, SUCCESS_LINE);
-    CheckFinished(&w);
+static void test_install_steps(Wizard* w)
+{
+    g_testContext = "install steps";
+    StatusSeen seen[STATUS_RECORD_CAPACITY];
+    ok(StartStepWatch(w), "status line followed");
+    PressAction(w);
+    HWND button = GetDlgItem(w->wnd, IDC_ACTION);
+    ok(!IsWindowEnabled(button), "button disabled once pressed");
+    // A second press while installing, by click and by a command that reaches the window anyway.
+    ok(WaitForStatus(EXPECTED_CAPTIONS[2], 20000), "third step shown");
+    SendMessageW(button, BM_CLICK, 0, 0);
+    SendMessageW(w->wnd, WM_COMMAND, MAKEWPARAM(IDC_ACTION, BN_CLICKED), (LPARAM)button);
+    ok(IsWindow(w->wnd) && !IsWindowEnabled(button), "second press while installing changes nothing");
+    ok(WaitInstallEnded(w, 20000), "install ended within 20 s");
+    StopStepWatch();
+    CheckSteps(seen, ReadSteps(seen, STATUS_RECORD_CAPACITY), SUCCESS_LINE);
+    CheckFinished(w);
+}
 
-    wchar_t installDir[MAX_PATH], path[MAX_PATH], value[MAX_PATH];
-    FormatPath(installDir, L"%s\\Tallybook", local);
-    FormatPath(path, L"%s\\tallybook.exe", installDir);
+static void test_installed_files()
+{
+    g_testContext = "installed files";
+    wchar_t path[MAX_PATH], source[MAX_PATH];
+    FormatPath(path, L"%s\\tallybook.exe", g_installDir);
     ok(FileExists(path), "installed %s", u8(path));
-    FormatPath(path, L"%s\\index.html", installDir);
-    ok(FileExists(path), "installed %s", u8(path));
-    wchar_t source[MAX_PATH];
+    FormatPath(path, L"%s\\index.html", g_installDir);
     FormatPath(source, L"%s\\payload\\index.html", TALLY_SOURCE_DIR);
     DWORD installedSize = 0, sourceSize = 0;
     unsigned char* installed = ReadWholeFile(path, &installedSize);
@@ -296,51 +280,57 @@ static void test_install_and_launch(const wchar_t* root)
     if (installed) HeapFree(GetProcessHeap(), 0, installed);
     if (original) HeapFree(GetProcessHeap(), 0, original);
     // Nothing lies beside the setup here: the uninstaller is the one it carries.
-    FormatPath(path, L"%s\\tallyuninstall.exe", installDir);
+    FormatPath(path, L"%s\\tallyuninstall.exe", g_installDir);
     DWORD uninstallerSize = 0;
     unsigned char* uninstaller = ReadWholeFile(path, &uninstallerSize);
     ok(uninstaller && uninstallerSize > 1024 && uninstaller[0] == 'M' && uninstaller[1] == 'Z',
        "installed uninstaller %s is a program: %lu bytes", u8(path), uninstallerSize);
     if (uninstaller) HeapFree(GetProcessHeap(), 0, uninstaller);
-    ShortcutPath(FOLDERID_Desktop, L"", path);
-    ok(FileExists(path), "desktop shortcut");
-    ShortcutPath(FOLDERID_Programs, L"\\Tallybook", path);
-    ok(FileExists(path), "start-menu shortcut");
-    DWORD type, size = sizeof value;
-    ok(ReadRegValue(PRODUCT_KEY, L"InstallPath", &type, value, &size) == 0 && !lstrcmpW(value, installDir),
-       "registered install path %s", u8(value));
+}
 
-    // The second press starts the installed launcher once and closes the wizard.
-    SendMessageW(GetDlgItem(w.wnd, IDC_ACTION), BM_CLICK, 0, 0);
-    DWORD code = WaitExit(&w, 10000);
+static void test_shortcuts_and_keys()
+{
+    g_testContext = "shortcuts and keys";
+    wchar_t path[MAX_PATH], value[MAX_PATH];
+    ShortcutPath(FOLDERID_Desktop, L"", path);
+    ok(FileExists(path), "desktop shortcut %s", u8(path));
+    ShortcutPath(FOLDERID_Programs, L"\\Tallybook", path);
+    ok(FileExists(path), "start-menu shortcut %s", u8(path));
+    DWORD type = 0, size = sizeof value;
+    ok(ReadRegValue(L"Software\\Tallybook", L"InstallPath", &type, value, &size) == 0 && type == REG_SZ
+       && !lstrcmpW(value, g_installDir), "registered install path %s", u8(value));
+    size = sizeof value;
+    ok(ReadRegValue(L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tallybook", L"InstallLocation", &type, value, &size) == 0
+       && type == REG_SZ && !lstrcmpW(value, g_installDir), "uninstall entry's install location %s", u8(value));
+}
+
+// The second press starts the installed launcher once and closes the wizard.
+static void test_launch(Wizard* w)
+{
+    g_testContext = "launch";
+    PressAction(w);
+    DWORD code = WaitWizardExit(w, 10000);
     ok(code == 0, "wizard exit code after launching: %lu", code);
     DWORD bytes = 0;
-    unsigned char* recorded = 0;
-    for (int i = 0; i < 100 && !bytes; ++i) {
-        Sleep(100);
-        recorded = ReadWholeFile(log, &bytes);
-        if (!bytes && recorded) { HeapFree(GetProcessHeap(), 0, recorded); recorded = 0; }
-    }
+    unsigned char* recorded = WaitForRecordedCommand(g_roadLog, &bytes, 10000);
     Sleep(500);  // a second start would have shown by now
     if (recorded) HeapFree(GetProcessHeap(), 0, recorded);
-    recorded = ReadWholeFile(log, &bytes);
+    recorded = ReadWholeFile(g_roadLog, &bytes);
     int lines = 0;
     for (DWORD i = 0; i < bytes; ++i) if (recorded[i] == '\n') ++lines;
     ok(lines == 1, "browser started %d times: %s", lines, recorded ? (char*)recorded : "");
     char expectedUrl[MAX_PATH * 3];
-    WideCharToMultiByte(CP_UTF8, 0, installDir, -1, expectedUrl, sizeof expectedUrl, 0, 0);
+    WideCharToMultiByte(CP_UTF8, 0, g_installDir, -1, expectedUrl, sizeof expectedUrl, 0, 0);
     for (char* p = expectedUrl; *p; ++p) if (*p == '\\') *p = '/';
-    char expected[2048], edgeU8[MAX_PATH * 3];
-    WideCharToMultiByte(CP_UTF8, 0, edge, -1, edgeU8, sizeof edgeU8, 0, 0);
+    char expected[2048];
     wsprintfA(expected, "\"%s\" --app=\"file:///%s/index.html\" --window-size=1260,880 --no-first-run --no-default-browser-check\n",
-              edgeU8, expectedUrl);
+              u8(g_roadEdge), expectedUrl);
     ok(recorded && !lstrcmpA((char*)recorded, expected), "browser command line\n  got      %s  expected %s",
        recorded ? (char*)recorded : "", expected);
     // The road's last step opens this command's URL in a real browser.
     if (recorded) WriteTextFile(L"road-command.txt", (char*)recorded);
     if (recorded) HeapFree(GetProcessHeap(), 0, recorded);
     SetEnvironmentVariableW(L"TALLY_RECORD_FILE", 0);
-    ClearShortcutsAndKeys();
 }
 
 static void test_failed_install(const wchar_t* root)
@@ -352,13 +342,12 @@ static void test_failed_install(const wchar_t* root)
     WriteTextFile(blocker, "a file where the install folder's parent should be");
     FormatPath(local, L"%s\\blocker\\Local", root);
     Wizard w;
-    if (!StartWizard(&w, local)) { ok(false, "wizard window found"); return; }
-    Observation seen[32];
-    int count = WatchInstall(&w, seen, 32, false);
-    CheckSteps(seen, count, FAILURE_LINE);
+    if (!Start(&w, local)) return;
+    StatusSeen seen[STATUS_RECORD_CAPACITY];
+    CheckSteps(seen, RecordInstall(&w, seen, STATUS_RECORD_CAPACITY), FAILURE_LINE);
     CheckFinished(&w);
     PostMessageW(w.wnd, WM_CLOSE, 0, 0);
-    ok(WaitExit(&w, 10000) == 0, "exit code after closing when finished");
+    ok(WaitWizardExit(&w, 10000) == 0, "exit code after closing when finished");
     ClearShortcutsAndKeys();
 }
 
@@ -369,81 +358,22 @@ static void test_close_while_installing(const wchar_t* root)
     FormatPath(local, L"%s\\Local", root);
     CreateDirectoryW(local, 0);
     Wizard w;
-    if (!StartWizard(&w, local)) { ok(false, "wizard window found"); return; }
-    SendMessageW(GetDlgItem(w.wnd, IDC_ACTION), BM_CLICK, 0, 0);
-    Sleep(400);
-    wchar_t text[128];
-    ControlText(w.wnd, IDC_STATUS, text, 128);
-    ok(!lstrcmpW(text, EXPECTED_CAPTIONS[1]) || !lstrcmpW(text, EXPECTED_CAPTIONS[0]) || !lstrcmpW(text, EXPECTED_CAPTIONS[2]),
-       "closing in the middle of the install: %s", u8(text));
+    if (!Start(&w, local)) return;
+    ok(StartStepWatch(&w), "status line followed");
+    PressAction(&w);
+    ok(WaitForStatus(EXPECTED_CAPTIONS[1], 20000), "second step shown");
     PostMessageW(w.wnd, WM_CLOSE, 0, 0);
-    DWORD code = WaitExit(&w, 10000);
+    DWORD code = WaitWizardExit(&w, 10000);
+    StopStepWatch();
     ok(code == 0, "exit code after closing mid-install: %lu", code);
+    StatusSeen seen[STATUS_RECORD_CAPACITY];
+    int count = ReadSteps(seen, STATUS_RECORD_CAPACITY);
+    ok(count > 0 && count < 9, "closed in the middle of the install: %d texts, the last %s", count,
+       count ? u8(seen[count - 1].text) : "(none)");
     ClearShortcutsAndKeys();
 }
 
-// ---- screenshots (X display) ----
-
-// Saves the whole window as the screen shows it, frame and title bar included,
-// and gives the pixels of its client area (width x height) for the checks.
-static bool SaveWindowBitmap(HWND wnd, const wchar_t* path, COLORREF* pixels, int width, int height)
-{
-    RECT outer;
-    GetWindowRect(wnd, &outer);
-    POINT origin = { 0, 0 };
-    ClientToScreen(wnd, &origin);
-    int outerWidth = outer.right - outer.left, outerHeight = outer.bottom - outer.top;
-    static COLORREF whole[1024 * 768];
-    if (outerWidth < width || outerHeight < height || outerWidth * outerHeight > 1024 * 768) return false;
-    HDC screen = GetDC(0);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, outerWidth, outerHeight);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, outerWidth, outerHeight, screen, outer.left, outer.top, SRCCOPY);
-    SelectObject(memory, old);
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = outerWidth;
-    bi.bmiHeader.biHeight = -outerHeight;  // top-down
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
-    GetDIBits(memory, bitmap, 0, outerHeight, whole, &bi, DIB_RGB_COLORS);
-    // The fourth byte is not alpha here; make it opaque so viewers agree.
-    for (int i = 0; i < outerWidth * outerHeight; ++i) whole[i] |= 0xFF000000;
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(0, screen);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            pixels[y * width + x] = whole[(y + origin.y - outer.top) * outerWidth + (x + origin.x - outer.left)];
-
-    BITMAPFILEHEADER file = {};
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof file + sizeof bi.bmiHeader;
-    file.bfSize = file.bfOffBits + outerWidth * outerHeight * 4;
-    HANDLE out = CreateFileW(path, GENERIC_WRITE, 0, 0, CREATE_ALWAYS, 0, 0);
-    if (out == INVALID_HANDLE_VALUE) return false;
-    DWORD written;
-    WriteFile(out, &file, sizeof file, &written, 0);
-    WriteFile(out, &bi.bmiHeader, sizeof bi.bmiHeader, &written, 0);
-    WriteFile(out, whole, outerWidth * outerHeight * 4, &written, 0);
-    CloseHandle(out);
-    return true;
-}
-
-// Wine's virtual desktop paints a new desktop shortcut's icon and name over any
-// window that covers their slot at the desktop's top left (Windows keeps them
-// beneath the windows), and the first window opens at 0,0: for the pictures the
-// wizard stands in the middle of the desktop, clear of those slots.
-static void MoveToMiddle(HWND wnd)
-{
-    RECT work, r;
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    GetWindowRect(wnd, &r);
-    SetWindowPos(wnd, 0, (work.left + work.right - (r.right - r.left)) / 2, (work.top + work.bottom - (r.bottom - r.top)) / 2,
-                 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-}
+// ---- pictures (X display): one wizard through its install ----
 
 // Pixels are 0x00RRGGBB as GetDIBits gives them.
 static int CountNear(const COLORREF* pixels, int width, RECT area, int r, int g, int b, int tolerance)
@@ -458,133 +388,146 @@ static int CountNear(const COLORREF* pixels, int width, RECT area, int r, int g,
     return count;
 }
 
-static void CheckPixels(const COLORREF* pixels, const char* when)
+static void CheckPixels(const COLORREF* pixels)
 {
     RECT logo = { 20, 12, 92, 84 }, title = { 104, 20, 424, 60 }, info = { 24, 104, 436, 148 };
     RECT margin = { 440, 0, 460, 344 }, above = { 0, 0, 460, 12 };
-    int area = 20 * 344;
-    ok(CountNear(pixels, 460, margin, 248, 249, 252, 0) == area, "%s: right margin all background RGB(248,249,252)", when);
-    ok(CountNear(pixels, 460, above, 248, 249, 252, 0) == 460 * 12, "%s: band above the logo all background (%d of %d pixels)",
-       when, CountNear(pixels, 460, above, 248, 249, 252, 0), 460 * 12);
-    ok(CountNear(pixels, 460, logo, 99, 102, 241, 12) > 200, "%s: indigo logo glyph (%d pixels)", when, CountNear(pixels, 460, logo, 99, 102, 241, 12));
-    ok(CountNear(pixels, 460, title, 24, 26, 38, 12) > 150, "%s: near-black title (%d pixels)", when, CountNear(pixels, 460, title, 24, 26, 38, 12));
-    ok(CountNear(pixels, 460, info, 110, 116, 132, 12) > 150, "%s: grey labels (%d pixels)", when, CountNear(pixels, 460, info, 110, 116, 132, 12));
+    ok(CountNear(pixels, 460, margin, 248, 249, 252, 0) == 20 * 344, "right margin all background RGB(248,249,252)");
+    ok(CountNear(pixels, 460, above, 248, 249, 252, 0) == 460 * 12, "band above the logo all background (%d of %d pixels)",
+       CountNear(pixels, 460, above, 248, 249, 252, 0), 460 * 12);
+    ok(CountNear(pixels, 460, logo, 99, 102, 241, 12) > 200, "indigo logo glyph (%d pixels)", CountNear(pixels, 460, logo, 99, 102, 241, 12));
+    ok(CountNear(pixels, 460, title, 24, 26, 38, 12) > 150, "near-black title (%d pixels)", CountNear(pixels, 460, title, 24, 26, 38, 12));
+    ok(CountNear(pixels, 460, info, 110, 116, 132, 12) > 150, "grey labels (%d pixels)", CountNear(pixels, 460, info, 110, 116, 132, 12));
 }
 
-static void PrintTree(const wchar_t* dir)
+static const RECT STATUS_LINE = { 24, 168, 436, 190 };
+
+// The status line's pixels that are not background.
+static int StatusInk(const COLORREF* pixels)
 {
-    wchar_t pattern[MAX_PATH];
-    FormatPath(pattern, L"%s\\*", dir);
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW(pattern, &found);
-    if (search == INVALID_HANDLE_VALUE) return;
-    do {
-        if (found.cFileName[0] == L'.') continue;
-        printf("    %s\\%s  %lu bytes\n", u8(dir), u8(found.cFileName), found.nFileSizeLow);
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
+    return 412 * 22 - CountNear(pixels, 460, STATUS_LINE, 248, 249, 252, 0);
 }
 
-// The walk-through of the main job: what a user sees, then the launch.
-static void Demo(Wizard* w, const wchar_t* local, const wchar_t* edge, const wchar_t* log)
+static wchar_t g_pictureDir[MAX_PATH];
+static COLORREF g_pixels[460 * 344];
+static wchar_t g_resultLine[128];
+static int g_resultInk;
+
+static bool SavePicture(Wizard* w, const wchar_t* name)
 {
-    wchar_t installDir[MAX_PATH], link[MAX_PATH];
-    FormatPath(installDir, L"%s\\Tallybook", local);
-    printf("Installed into %s:\n", u8(installDir));
-    PrintTree(installDir);
-    ShortcutPath(FOLDERID_Desktop, L"", link);
-    printf("Desktop shortcut:    %s (%s)\n", u8(link), FileExists(link) ? "present" : "MISSING");
-    ShortcutPath(FOLDERID_Programs, L"\\Tallybook", link);
-    printf("Start-menu shortcut: %s (%s)\n", u8(link), FileExists(link) ? "present" : "MISSING");
-    printf("Registry: HKCU\\%s and HKCU\\%s\n", u8(PRODUCT_KEY), u8(UNINSTALL_KEY));
-    printf("Pressing \"启动程序 →\"; a recorder stands in for Edge at %s\n", u8(edge));
-    SendMessageW(GetDlgItem(w->wnd, IDC_ACTION), BM_CLICK, 0, 0);
-    printf("Wizard exit code: %lu\n", WaitExit(w, 10000));
-    DWORD bytes = 0;
-    unsigned char* recorded = 0;
-    for (int i = 0; i < 100 && !bytes; ++i) {
-        Sleep(100);
-        if (recorded) HeapFree(GetProcessHeap(), 0, recorded);
-        recorded = ReadWholeFile(log, &bytes);
+    wchar_t path[MAX_PATH];
+    FormatPath(path, L"%s\\%s", g_pictureDir, name);
+    return ok(SaveWindowBitmap(w->wnd, path, g_pixels, 460, 344), "saved %s", u8(path));
+}
+
+static void test_picture_before(Wizard* w)
+{
+    g_testContext = "picture before the install";
+    MoveToMiddle(w->wnd);
+    SetForegroundWindow(w->wnd);
+    Sleep(1500);
+    if (SavePicture(w, L"wizard-before.bmp")) CheckPixels(g_pixels);
+}
+
+static void test_picture_during(Wizard* w)
+{
+    g_testContext = "picture during the install";
+    ok(StartStepWatch(w), "status line followed");
+    PressAction(w);
+    ok(WaitForStatus(EXPECTED_CAPTIONS[3], 20000), "fourth step shown");
+    Sleep(100);
+    if (SavePicture(w, L"wizard-during.bmp")) CheckPixels(g_pixels);
+}
+
+static void test_picture_after(Wizard* w)
+{
+    g_testContext = "picture after the install";
+    ok(WaitInstallEnded(w, 20000), "install ended within 20 s");
+    StopStepWatch();
+    Sleep(300);
+    if (SavePicture(w, L"wizard-after.bmp")) CheckPixels(g_pixels);
+    ControlText(w->wnd, IDC_STATUS, g_resultLine, 128);
+    ok(!lstrcmpW(g_resultLine, SUCCESS_LINE), "result line %s", u8(g_resultLine));
+    g_resultInk = StatusInk(g_pixels);
+    PostMessageW(w->wnd, WM_CLOSE, 0, 0);
+    ok(WaitWizardExit(w, 10000) == 0, "exit code after closing");
+}
+
+// Overdrawn captions would leave more ink than the longest caption alone:
+// compare the status line's ink after the install with a wizard showing only
+// the result line.
+static void test_no_caption_beneath(const wchar_t* local)
+{
+    g_testContext = "no caption beneath the result line";
+    Wizard fresh;
+    if (!Start(&fresh, local)) return;
+    MoveToMiddle(fresh.wnd);
+    SetForegroundWindow(fresh.wnd);
+    SendMessageW(GetDlgItem(fresh.wnd, IDC_STATUS), WM_SETTEXT, 0, (LPARAM)g_resultLine);
+    RedrawWindow(fresh.wnd, 0, 0, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    Sleep(500);
+    if (SavePicture(&fresh, L"wizard-result-only.bmp")) {
+        int alone = StatusInk(g_pixels);
+        ok(g_resultInk <= alone + alone / 20, "status line ink %d, the result line alone %d: no caption left beneath",
+           g_resultInk, alone);
     }
-    printf("The installed launcher asked for:\n  %s\n", bytes ? (char*)recorded : "(nothing)");
-    if (recorded) HeapFree(GetProcessHeap(), 0, recorded);
+    PostMessageW(fresh.wnd, WM_CLOSE, 0, 0);
+    WaitWizardExit(&fresh, 10000);
 }
 
-static void test_screens(const wchar_t* root, const wchar_t* outDir, bool demo)
+static int RunPictures(const wchar_t* pictureDir)
 {
-    g_testContext = "screenshots";
-    wchar_t local[MAX_PATH], path[MAX_PATH], edge[MAX_PATH], log[MAX_PATH];
+    lstrcpyW(g_pictureDir, pictureDir);
+    CreateDirectoryW(g_pictureDir, 0);
+    wchar_t root[MAX_PATH], local[MAX_PATH], edge[MAX_PATH], log[MAX_PATH];
+    MakeTempDir(L"screens", root);
     FormatPath(local, L"%s\\Local", root);
     CreateDirectoryW(local, 0);
-    FormatPath(edge, L"%s\\Microsoft\\Edge\\Application", local);
-    SHCreateDirectoryExW(0, edge, 0);
-    lstrcatW(edge, L"\\msedge.exe");
-    CopyFileW(g_recorderExe, edge, FALSE);
     FormatPath(log, L"%s\\edge.log", root);
-    SetEnvironmentVariableW(L"TALLY_RECORD_FILE", log);
+    PlaceStandInBrowser(g_recorderExe, local, log, edge);
     Wizard w;
-    if (!StartWizard(&w, local)) { ok(false, "wizard window found"); return; }
-    MoveToMiddle(w.wnd);
-    SetForegroundWindow(w.wnd);
-    Sleep(1500);
-    static COLORREF pixels[460 * 344];
-    FormatPath(path, L"%s\\wizard-before.bmp", outDir);
-    ok(SaveWindowBitmap(w.wnd, path, pixels, 460, 344), "saved %s", u8(path));
-    CheckPixels(pixels, "before");
-
-    SendMessageW(GetDlgItem(w.wnd, IDC_ACTION), BM_CLICK, 0, 0);
-    wchar_t text[128];
-    for (int i = 0; i < 400; ++i) {
-        ControlText(w.wnd, IDC_STATUS, text, 128);
-        if (!lstrcmpW(text, EXPECTED_CAPTIONS[3])) break;
-        Sleep(5);
+    if (Start(&w, local)) {
+        test_picture_before(&w);
+        test_picture_during(&w);
+        test_picture_after(&w);
+        test_no_caption_beneath(local);
     }
-    Sleep(100);
-    FormatPath(path, L"%s\\wizard-during.bmp", outDir);
-    ok(SaveWindowBitmap(w.wnd, path, pixels, 460, 344), "saved %s", u8(path));
-    CheckPixels(pixels, "during");
-    // The status line shows one caption only: the old one's pixels are gone.
-    static COLORREF clean[460 * 344];
-    memcpy(clean, pixels, sizeof clean);
+    ClearShortcutsAndKeys();
+    DeleteTree(root);
+    return test_summary("wizard screenshots");
+}
 
-    for (int i = 0; i < 400; ++i) {
-        ControlText(w.wnd, IDC_STATUS, text, 128);
-        if (!lstrcmpW(text, SUCCESS_LINE) || !lstrcmpW(text, FAILURE_LINE)) break;
-        Sleep(10);
+static void RunWindow()
+{
+    wchar_t root[MAX_PATH];
+    MakeTempDir(L"layout", root);
+    Wizard w;
+    if (Start(&w, root)) {
+        test_window_frame(&w);
+        test_control_order(&w);
+        test_control_places_and_texts(&w);
+        test_control_fonts_and_colours(&w);
+        test_class_brush_and_icons(&w);
+        test_ready_state(&w);
+        test_close_when_ready(&w);
     }
-    Sleep(300);
-    FormatPath(path, L"%s\\wizard-after.bmp", outDir);
-    ok(SaveWindowBitmap(w.wnd, path, pixels, 460, 344), "saved %s", u8(path));
-    CheckPixels(pixels, "after");
+    DeleteTree(root);
+}
 
-    // Overdrawn captions would leave more ink than the longest caption alone:
-    // compare the status line's ink with a wizard showing only the result line.
-    RECT status = { 24, 168, 436, 190 };
-    int ink = 412 * 22 - CountNear(pixels, 460, status, 248, 249, 252, 0);
-    if (demo) {
-        Demo(&w, local, edge, log);
-        ClearShortcutsAndKeys();
-        return;
-    }
-    PostMessageW(w.wnd, WM_CLOSE, 0, 0);
-    ok(WaitExit(&w, 10000) == 0, "exit code after closing");
-
-    Wizard fresh;
-    if (StartWizard(&fresh, local)) {
-        MoveToMiddle(fresh.wnd);
-        SetForegroundWindow(fresh.wnd);
-        SendMessageW(fresh.wnd, WM_SETTEXT, 0, 0);
-        SendMessageW(GetDlgItem(fresh.wnd, IDC_STATUS), WM_SETTEXT, 0, (LPARAM)text);
-        RedrawWindow(fresh.wnd, 0, 0, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-        Sleep(500);
-        static COLORREF only[460 * 344];
-        FormatPath(path, L"%s\\wizard-result-only.bmp", outDir);
-        SaveWindowBitmap(fresh.wnd, path, only, 460, 344);
-        int alone = 412 * 22 - CountNear(only, 460, status, 248, 249, 252, 0);
-        ok(ink <= alone + alone / 20, "status line ink %d, the result line alone %d: no caption left beneath", ink, alone);
-        PostMessageW(fresh.wnd, WM_CLOSE, 0, 0);
-        WaitExit(&fresh, 10000);
+// The installed tree stays until the next run, for the browser that opens it.
+static void RunRoad()
+{
+    wchar_t temp[MAX_PATH], root[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    FormatPath(root, L"%stally-road", temp);
+    DeleteTree(root);
+    CreateDirectoryW(root, 0);
+    Wizard w;
+    if (StartRoad(root, &w)) {
+        test_install_steps(&w);
+        test_installed_files();
+        test_shortcuts_and_keys();
+        test_launch(&w);
     }
     ClearShortcutsAndKeys();
 }
@@ -595,32 +538,14 @@ int wmain(int argc, wchar_t** argv)
     ArgToWindowsPath(argv[1], g_setupExe);
     ArgToWindowsPath(argv[2], g_recorderExe);
     CoInitializeEx(0, COINIT_APARTMENTTHREADED);
-
-    wchar_t root[MAX_PATH];
-    bool demo = argc >= 5 && !lstrcmpW(argv[3], L"demo");
-    if (argc >= 5 && (demo || !lstrcmpW(argv[3], L"screens"))) {
-        wchar_t outDir[MAX_PATH];
-        ArgToWindowsPath(argv[4], outDir);
-        CreateDirectoryW(outDir, 0);
-        MakeTempDir(L"screens", root);
-        test_screens(root, outDir, demo);
-        if (!demo) DeleteTree(root);
-        if (!demo) return test_summary("wizard screenshots");
-        // A user of the walk-through wants the outcome, not a count of checks.
-        printf(g_failures ? "The walk-through did not go as a user's install would: see the lines above.\n"
-                          : "The walk-through went as a user's install does.\n");
-        return g_failures ? 1 : 0;
+    if (argc >= 5 && !lstrcmpW(argv[3], L"screens")) {
+        wchar_t pictureDir[MAX_PATH];
+        ArgToWindowsPath(argv[4], pictureDir);
+        return RunPictures(pictureDir);
     }
-    MakeTempDir(L"layout", root);
-    test_layout(root);
-    DeleteTree(root);
-    // The installed tree stays until the next run, for the browser that opens it.
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    FormatPath(root, L"%stally-road", temp);
-    DeleteTree(root);
-    CreateDirectoryW(root, 0);
-    test_install_and_launch(root);
+    RunWindow();
+    RunRoad();
+    wchar_t root[MAX_PATH];
     MakeTempDir(L"failed", root);
     test_failed_install(root);
     DeleteTree(root);

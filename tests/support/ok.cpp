@@ -143,21 +143,9 @@ void OwnPath(wchar_t* out)
     ok(length > 0 && length < MAX_PATH, "own path fits MAX_PATH: %s", u8(out));
 }
 
-HWND FindWindowOf(DWORD pid, const wchar_t* className, const wchar_t* title)
-{
-    HWND wnd = 0;
-    while ((wnd = FindWindowExW(0, wnd, className, title)) != 0) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(wnd, &owner);
-        if (owner == pid) return wnd;
-    }
-    return 0;
-}
-
 void ArgToWindowsPath(const wchar_t* arg, wchar_t* out)
 {
-    FormatPathAt(__FILE__, __LINE__, out, MAX_PATH, arg[0] == L'/' ? L"Z:%s" : L"%s", arg);
-    for (wchar_t* p = out; *p; ++p) if (*p == L'/') *p = L'\\';
+    ok(WindowsPathFromArg(arg, out), "argument fits MAX_PATH as a Windows path: %s", u8(arg));
 }
 
 int RunAndWait(const wchar_t* commandLine, DWORD timeoutMs)

@@ -5,6 +5,8 @@
 #include <stdio.h>
 #include <string.h>
 #include <wchar.h>
+// FindWindowOf, ControlText and the rest the tests share with the tools.
+#include "../../tools/driver/process_windows.h"
 
 extern int g_failures;
 extern int g_checks;
@@ -40,8 +42,6 @@ unsigned char* ReadWholeFile(const wchar_t* path, DWORD* size);
 bool WriteTextFile(const wchar_t* path, const char* text);
 // A program argument as a Windows path: Unix paths ctest passes become Z:\...
 void ArgToWindowsPath(const wchar_t* arg, wchar_t* out /* MAX_PATH */);
-// The top-level window of class (and title, when given) that process pid owns.
-HWND FindWindowOf(DWORD pid, const wchar_t* className, const wchar_t* title);
 // Path of the running test program.
 void OwnPath(wchar_t* out /* MAX_PATH */);
 // Runs commandLine, waits up to timeoutMs, returns its exit code (or -1 on failure/timeout).

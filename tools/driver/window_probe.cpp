@@ -1,8 +1,10 @@
 // A hook DLL that the wizard driver loads into the wizard's process. Under Wine
 // fonts, class data and the colours a window procedure answers cannot be read
 // from another process, so the probe reads them in place and writes them to a
-// shared mapping.
+// shared mapping. It also follows a status line there: a driver polling from
+// outside can miss a caption that shows only briefly on a loaded machine.
 #include "window_probe.h"
+#include <commctrl.h>
 
 static UINT ProbeMessage()
 {
@@ -88,19 +90,62 @@ static void Probe(HWND main, int controlId, ProbeResult* r)
     r->answered = 1;
 }
 
+static ProbeShared* OpenShared(HANDLE* mapping)
+{
+    *mapping = OpenFileMappingW(FILE_MAP_WRITE, FALSE, WINDOW_PROBE_MAPPING);
+    if (!*mapping) return 0;
+    ProbeShared* shared = (ProbeShared*)MapViewOfFile(*mapping, FILE_MAP_WRITE, 0, 0, sizeof(ProbeShared));
+    if (!shared) CloseHandle(*mapping);
+    return shared;
+}
+
+static void CloseShared(HANDLE mapping, ProbeShared* shared)
+{
+    UnmapViewOfFile(shared);
+    CloseHandle(mapping);
+}
+
 extern "C" __declspec(dllexport) LRESULT CALLBACK ProbeHookProc(int code, WPARAM wParam, LPARAM lParam)
 {
     const CWPSTRUCT* call = (const CWPSTRUCT*)lParam;
     if (code == HC_ACTION && call->message == ProbeMessage()) {
-        HANDLE mapping = OpenFileMappingW(FILE_MAP_WRITE, FALSE, WINDOW_PROBE_MAPPING);
-        if (mapping) {
-            ProbeResult* r = (ProbeResult*)MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, sizeof(ProbeResult));
-            if (r) {
-                Probe(call->hwnd, (int)call->wParam, r);
-                UnmapViewOfFile(r);
-            }
-            CloseHandle(mapping);
+        HANDLE mapping;
+        if (ProbeShared* shared = OpenShared(&mapping)) {
+            Probe(call->hwnd, (int)call->wParam, &shared->result);
+            CloseShared(mapping, shared);
         }
     }
+    return CallNextHookEx(0, code, wParam, lParam);
+}
+
+// After the control has taken the change: a new text starts an entry with the
+// bar's position at that moment, a new position updates the latest entry.
+static void Follow(HWND control, UINT message)
+{
+    HANDLE mapping;
+    ProbeShared* shared = OpenShared(&mapping);
+    if (!shared) return;
+    StatusRecord* record = &shared->status;
+    HWND parent = GetParent(control);
+    int id = GetDlgCtrlID(control);
+    if (parent && (LONG_PTR)parent == record->window) {
+        HWND progress = GetDlgItem(parent, record->progressId);
+        LONG count = record->count;
+        if (message == WM_SETTEXT && id == record->statusId && count < STATUS_RECORD_CAPACITY) {
+            StatusSeen* entry = &record->seen[count];
+            GetWindowTextW(control, entry->text, ARRAYSIZE(entry->text));
+            entry->position = progress ? (LONG)SendMessageW(progress, PBM_GETPOS, 0, 0) : 0;
+            InterlockedIncrement(&record->count);
+        } else if (message == PBM_SETPOS && id == record->progressId && count > 0) {
+            record->seen[count - 1].position = (LONG)SendMessageW(control, PBM_GETPOS, 0, 0);
+        }
+    }
+    CloseShared(mapping, shared);
+}
+
+extern "C" __declspec(dllexport) LRESULT CALLBACK StatusHookProc(int code, WPARAM wParam, LPARAM lParam)
+{
+    const CWPRETSTRUCT* call = (const CWPRETSTRUCT*)lParam;
+    if (code == HC_ACTION && (call->message == WM_SETTEXT || call->message == PBM_SETPOS)) Follow(call->hwnd, call->message);
     return CallNextHookEx(0, code, wParam, lParam);
 }

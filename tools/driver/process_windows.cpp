@@ -1,0 +1,42 @@
+#include "process_windows.h"
+#include <stdarg.h>
+
+HWND FindWindowOf(DWORD pid, const wchar_t* className, const wchar_t* title)
+{
+    HWND wnd = 0;
+    while ((wnd = FindWindowExW(0, wnd, className, title)) != 0) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(wnd, &owner);
+        if (owner == pid) return wnd;
+    }
+    return 0;
+}
+
+void ControlText(HWND wnd, int id, wchar_t* out, int capacity)
+{
+    out[0] = 0;
+    SendMessageW(GetDlgItem(wnd, id), WM_GETTEXT, capacity, (LPARAM)out);
+}
+
+bool FormatWithin(wchar_t* out, int capacity, const wchar_t* format, ...)
+{
+    // wvsprintfW stops at 1024 characters; its buffer has room for that and more.
+    wchar_t whole[1100];
+    va_list args;
+    va_start(args, format);
+    int length = wvsprintfW(whole, format, args);
+    va_end(args);
+    if (length < 0 || length >= capacity || length >= 1024) {
+        if (capacity > 0) out[0] = 0;
+        return false;
+    }
+    lstrcpyW(out, whole);
+    return true;
+}
+
+bool WindowsPathFromArg(const wchar_t* arg, wchar_t* out)
+{
+    if (!FormatWithin(out, MAX_PATH, arg[0] == L'/' ? L"Z:%s" : L"%s", arg)) return false;
+    for (wchar_t* p = out; *p; ++p) if (*p == L'/') *p = L'\\';
+    return true;
+}
