@@ -2,6 +2,7 @@
 #include "../support/ok.h"
 #include "../../setup/install_actions.h"
 #include "../../setup/install_plan.h"
+#include "../../common/whole_file.h"
 #include <shlobj.h>
 
 static const wchar_t TEST_KEY[] = L"Software\\TallybookTests\\Actions";
@@ -12,13 +13,13 @@ static void test_directory_chain()
     wchar_t root[MAX_PATH], deep[MAX_PATH], level[MAX_PATH];
     MakeTempDir(L"chain", root);
     FormatPath(deep, L"%s\\one\\二\\three four\\Tallybook", root);
-    CreateDirectoryChain(deep);
+    CreateFolderChain(deep);
     const wchar_t* levels[] = { L"one", L"one\\二", L"one\\二\\three four", L"one\\二\\three four\\Tallybook" };
     for (const wchar_t* l : levels) {
         FormatPath(level, L"%s\\%s", root, l);
         ok(DirExists(level), "missing level %s", u8(level));
     }
-    CreateDirectoryChain(deep);  // again over an existing chain: harmless
+    CreateFolderChain(deep);  // again over an existing chain: harmless
     ok(DirExists(deep), "chain survives a second call");
     DeleteTree(root);
 }
@@ -44,26 +45,26 @@ static void test_write_whole_file()
 
     FormatPath(path, L"%s\\missing\\index.html", root);
     const unsigned char bytes[] = "0123456789";
-    ok(!WriteWholeFile(path, bytes, 10), "write into a missing folder reports failure");
+    ok(!WriteFileWhole(path, bytes, 10, TRUE), "write into a missing folder reports failure");
     FormatPath(path, L"%s\\missing", root);
     ok(!DirExists(path) && !FileExists(path), "nothing created for a missing folder");
 
     FormatPath(path, L"%s\\page.html", root);
     WriteTextFile(path, "a much longer earlier file that must not leave a tail behind");
-    ok(WriteWholeFile(path, bytes, 10) == TRUE, "write over a larger file succeeds");
+    ok(WriteFileWhole(path, bytes, 10, TRUE) == TRUE, "write over a larger file succeeds");
     DWORD size = 0;
     unsigned char* back = ReadWholeFile(path, &size);
     ok(size == 10 && !memcmp(back, bytes, 10), "exactly the new bytes remain: %lu bytes '%s'", size, back);
     HeapFree(GetProcessHeap(), 0, back);
 
-    ok(WriteWholeFile(path, bytes, 0) == TRUE, "an empty payload is a whole write");
+    ok(WriteFileWhole(path, bytes, 0, TRUE) == TRUE, "an empty payload is a whole write");
     back = ReadWholeFile(path, &size);
     ok(size == 0, "empty file: %lu bytes", size);
     HeapFree(GetProcessHeap(), 0, back);
 
     // A file held open without sharing cannot be replaced.
     HANDLE held = CreateFileW(path, GENERIC_READ, 0, 0, OPEN_EXISTING, 0, 0);
-    ok(!WriteWholeFile(path, bytes, 10), "a file in use reports failure");
+    ok(!WriteFileWhole(path, bytes, 10, TRUE), "a file in use reports failure");
     CloseHandle(held);
     CheckNoSideFiles(path);
     DeleteTree(root);
@@ -86,13 +87,13 @@ static void test_write_failing_part_way()
     VirtualProtect(bytes + pageSize, pageSize, PAGE_NOACCESS, &old);
 
     wsprintfW(path, L"%s\\tallybook.exe", root);
-    ok(!WriteWholeFile(path, bytes, 2 * pageSize), "a write failing part way reports failure");
+    ok(!WriteFileWhole(path, bytes, 2 * pageSize, TRUE), "a write failing part way reports failure");
     ok(!FileExists(path), "no cut file where there was none");
     CheckNoSideFiles(path);
 
     const char earlier[] = "the earlier, complete launcher";
     ok(WriteTextFile(path, earlier), "earlier file written to %s (error %lu)", u8(path), GetLastError());
-    ok(!WriteWholeFile(path, bytes, 2 * pageSize), "failing over an earlier file reports failure");
+    ok(!WriteFileWhole(path, bytes, 2 * pageSize, TRUE), "failing over an earlier file reports failure");
     DWORD size = 0;
     unsigned char* back = ReadWholeFile(path, &size);
     ok(back && size == sizeof earlier - 1 && !memcmp(back, earlier, size), "the earlier file stays whole: %lu bytes", size);
@@ -117,7 +118,7 @@ static void test_stale_side_files()
         ok(WriteTextFile(side, "cut short"), "stale side file %d", i);
     }
     static const unsigned char page[] = "<!DOCTYPE html><title>whole</title>";
-    ok(WriteWholeFile(path, page, sizeof page), "write with all eight side names taken by stale files");
+    ok(WriteFileWhole(path, page, sizeof page, TRUE), "write with all eight side names taken by stale files");
     DWORD size = 0;
     unsigned char* back = ReadWholeFile(path, &size);
     ok(back && size == sizeof page && !memcmp(back, page, size), "the page is whole: %lu bytes", size);
@@ -133,7 +134,7 @@ static void test_stale_side_files()
     FormatPath(side, L"%s\\~partial1", root);
     bool linked = CreateHardLinkW(side, user, 0) != 0;
     ok(linked, "a hard link to the user's file at ~partial1");
-    ok(WriteWholeFile(path, page, sizeof page - 1), "write beside a folder and a link at side names");
+    ok(WriteFileWhole(path, page, sizeof page - 1, TRUE), "write beside a folder and a link at side names");
     back = ReadWholeFile(user, &size);
     ok(back && size == 16 && !memcmp(back, "the user's notes", 16), "the user's file is untouched: %lu bytes", size);
     if (back) HeapFree(GetProcessHeap(), 0, back);
