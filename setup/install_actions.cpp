@@ -2,9 +2,7 @@
 // calls; folders and files go through common/ directly.
 #include "install_actions.h"
 #include "install_plan.h"
-#include "../common/bounded_format.h"
 #include <shlobj.h>
-#include <wchar.h>
 
 BOOL CreateAppShortcut(const wchar_t* folder)
 {
