@@ -30,5 +30,5 @@ BOOL PlannedInstallFolder(wchar_t* dir)
     // Only a folder where every file of the product fits, the longest name
     // included: the setup program and the uninstaller then accept the same folders.
     wchar_t longest[MAX_PATH];
-    return FormatWholePath(dir, PRODUCT_FOLDER_FORMAT, base) && FormatWholePath(longest, UNINSTALLER_FORMAT, dir);
+    return JoinWholePath(dir, base, PRODUCT_FOLDER_NAME) && JoinWholePath(longest, dir, UNINSTALLER_FILE_NAME);
 }

@@ -7,7 +7,8 @@
 
 const wchar_t PRIVATE_FOLDER_PREFIX[] = L"tallyuninstall-";
 
-BOOL IsPrivateFolderName(const wchar_t* name)
+// The prefix followed by 16 lower-case hexadecimal digits.
+static BOOL IsPrivateFolderName(const wchar_t* name)
 {
     int prefix = lstrlenW(PRIVATE_FOLDER_PREFIX);
     if (lstrlenW(name) != prefix + 16
@@ -37,7 +38,7 @@ static BOOL EmptyOfIdleCopies(const wchar_t* folder)
     do {
         if (!lstrcmpW(found.cFileName, L".") || !lstrcmpW(found.cFileName, L"..")) continue;
         onlyCopy = !copy[0] && !lstrcmpiW(found.cFileName, UNINSTALLER_FILE_NAME)
-                && FormatWholePath(copy, L"%s\\%s", folder, found.cFileName);
+                && JoinWholePath(copy, folder, found.cFileName);
     } while (onlyCopy && FindNextFileW(search, &found));
     FindClose(search);
     if (!onlyCopy) return FALSE;

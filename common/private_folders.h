@@ -7,8 +7,6 @@
 
 extern const wchar_t PRIVATE_FOLDER_PREFIX[];  // "tallyuninstall-"
 
-// True for the prefix followed by 16 lower-case hexadecimal digits.
-BOOL IsPrivateFolderName(const wchar_t* name);
 // The temporary folder, with its trailing backslash; false when it can't be
 // read whole.
 BOOL TemporaryFolder(wchar_t* temp /* MAX_PATH */);

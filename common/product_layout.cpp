@@ -4,15 +4,10 @@
 #include "bounded_format.h"
 
 const wchar_t BASE_FOLDER_VARIABLE[]     = L"LOCALAPPDATA";
-const wchar_t PRODUCT_FOLDER_FORMAT[]    = L"%s\\Tallybook";
+const wchar_t PRODUCT_FOLDER_NAME[]      = L"Tallybook";
 const wchar_t LAUNCHER_FILE_NAME[]       = L"tallybook.exe";
 const wchar_t PAGE_FILE_NAME[]           = L"index.html";
 const wchar_t UNINSTALLER_FILE_NAME[]    = L"tallyuninstall.exe";
-const wchar_t APP_EXE_FORMAT[]           = L"%s\\tallybook.exe";
-const wchar_t PAGE_FILE_FORMAT[]         = L"%s\\index.html";
-const wchar_t UNINSTALLER_FORMAT[]       = L"%s\\tallyuninstall.exe";
-const wchar_t START_MENU_FOLDER_FORMAT[] = L"%s\\Tallybook";
-const wchar_t SHORTCUT_FILE_FORMAT[]     = L"%s\\%s";
 const wchar_t SHORTCUT_FILE_NAME[]       = L"青禾书苑.lnk";
 const wchar_t PRODUCT_KEY[]              = L"Software\\Tallybook";
 const wchar_t UNINSTALL_KEY[]            = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tallybook";
@@ -28,6 +23,11 @@ BOOL FormatWholePath(wchar_t* dest, const wchar_t* format, const wchar_t* first,
     int n = FormatCutW(whole, MAX_PATH + 2, format, first, second);
     lstrcpynW(dest, whole, MAX_PATH);
     return n < MAX_PATH;
+}
+
+BOOL JoinWholePath(wchar_t* dest, const wchar_t* dir, const wchar_t* name)
+{
+    return FormatWholePath(dest, L"%s\\%s", dir, name);
 }
 
 BOOL ReadBaseFolder(wchar_t* base)

@@ -5,16 +5,12 @@
 #include <windows.h>
 
 extern const wchar_t BASE_FOLDER_VARIABLE[];      // "LOCALAPPDATA"
-extern const wchar_t PRODUCT_FOLDER_FORMAT[];     // "%s\Tallybook", from the base folder
-extern const wchar_t LAUNCHER_FILE_NAME[];        // "tallybook.exe"
-extern const wchar_t PAGE_FILE_NAME[];            // "index.html"
-extern const wchar_t UNINSTALLER_FILE_NAME[];     // "tallyuninstall.exe"
-extern const wchar_t APP_EXE_FORMAT[];            // "%s\tallybook.exe"
-extern const wchar_t PAGE_FILE_FORMAT[];          // "%s\index.html"
-extern const wchar_t UNINSTALLER_FORMAT[];        // "%s\tallyuninstall.exe"
-extern const wchar_t START_MENU_FOLDER_FORMAT[];  // "%s\Tallybook", from the Programs folder
-extern const wchar_t SHORTCUT_FILE_FORMAT[];      // "%s\%s"
-extern const wchar_t SHORTCUT_FILE_NAME[];        // "青禾书苑.lnk"
+// The product folder's name, under the base folder and under the Start menu's Programs.
+extern const wchar_t PRODUCT_FOLDER_NAME[];
+extern const wchar_t LAUNCHER_FILE_NAME[];
+extern const wchar_t PAGE_FILE_NAME[];
+extern const wchar_t UNINSTALLER_FILE_NAME[];
+extern const wchar_t SHORTCUT_FILE_NAME[];
 extern const wchar_t PRODUCT_KEY[];               // under HKEY_CURRENT_USER
 extern const wchar_t UNINSTALL_KEY[];
 extern const GUID DESKTOP_FOLDER_ID;              // FOLDERID_Desktop
@@ -23,6 +19,8 @@ extern const GUID PROGRAMS_FOLDER_ID;             // FOLDERID_Programs
 // Formats a MAX_PATH path with one or two %s. False when the result would be
 // cut: a cut path names some other file, and is never used.
 BOOL FormatWholePath(wchar_t* dest, const wchar_t* format, const wchar_t* first, const wchar_t* second = 0);
+// dir\name, the one way the programs put a name into a folder; false when cut.
+BOOL JoinWholePath(wchar_t* dest, const wchar_t* dir, const wchar_t* name);
 // The base folder from LOCALAPPDATA, when it is set and fits MAX_PATH whole.
 BOOL ReadBaseFolder(wchar_t* base);
 // Where the setup program installs (and so where the uninstaller looks):

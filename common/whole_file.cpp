@@ -24,7 +24,7 @@ static HANDLE CreateSideFile(const wchar_t* path, wchar_t* side)
     *slash = 0;
     for (int i = 0; SIDE_NAMES[i]; ++i) {
         const wchar_t* name = SIDE_NAMES[i];
-        if (!FormatWholePath(side, L"%s\\%s", folder, name)) break;
+        if (!JoinWholePath(side, folder, name)) break;
         for (int attempt = 0; attempt < 2; ++attempt) {
             HANDLE file = CreateFileW(side, GENERIC_WRITE, 0, 0, CREATE_NEW,
                                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, 0);

@@ -11,8 +11,8 @@ bool IsExistingFile(const wchar_t* path)
 }
 
 // LOCALAPPDATA when set and whole, else the temporary folder (the setup
-// program falls back to C:\Tallybook instead); when neither can be read, the
-// drive root.
+// program falls back to the known local folder instead); when neither can be
+// read, the drive root.
 static void BaseFolder(wchar_t* base)
 {
     if (ReadBaseFolder(base)) return;
@@ -52,7 +52,7 @@ static bool IsUsablePage(const wchar_t* path)
 static void EnsureLocalPage(const wchar_t* dir, wchar_t* pagePath)
 {
     CreateFolderChain(dir);
-    if (!FormatWholePath(pagePath, PAGE_FILE_FORMAT, dir)) { pagePath[0] = 0; return; }
+    if (!JoinWholePath(pagePath, dir, PAGE_FILE_NAME)) { pagePath[0] = 0; return; }
     if (IsUsablePage(pagePath)) return;  // a page that shows something is never replaced
     // Whole or not at all; only an empty or cut page is replaced.
     PayloadBlob page = LauncherPagePayload();
@@ -63,10 +63,10 @@ void ResolvePagePath(wchar_t* pagePath)
 {
     wchar_t dir[LAUNCHER_PATH_CAPACITY];
     // An own path or a folder too long for the page's name beside it has no page beside it.
-    if (OwnFolder(dir) && FormatWholePath(pagePath, PAGE_FILE_FORMAT, dir) && IsUsablePage(pagePath)) return;
+    if (OwnFolder(dir) && JoinWholePath(pagePath, dir, PAGE_FILE_NAME) && IsUsablePage(pagePath)) return;
     wchar_t base[LAUNCHER_PATH_CAPACITY];
     BaseFolder(base);
     wchar_t localProductDir[LAUNCHER_PATH_CAPACITY];
     pagePath[0] = 0;
-    if (FormatWholePath(localProductDir, PRODUCT_FOLDER_FORMAT, base)) EnsureLocalPage(localProductDir, pagePath);
+    if (JoinWholePath(localProductDir, base, PRODUCT_FOLDER_NAME)) EnsureLocalPage(localProductDir, pagePath);
 }

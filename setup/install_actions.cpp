@@ -1,23 +1,8 @@
-// Install actions: directory chain, payload files, shortcuts and registry
-// values. None keeps state between calls.
+// Install actions: shortcuts and registry values. None keeps state between
+// calls; folders and files go through common/ directly.
 #include "install_actions.h"
 #include "install_plan.h"
-#include "../common/bounded_format.h"
-#include "../common/whole_file.h"
 #include <shlobj.h>
-#include <wchar.h>
-
-void CreateDirectoryChain(const wchar_t* path)
-{
-    CreateFolderChain(path);
-}
-
-// Written whole or not at all: a full disk or a failed write never leaves a
-// cut file behind, and an earlier complete file stays until the new one is whole.
-BOOL WriteWholeFile(const wchar_t* path, const unsigned char* bytes, unsigned int count)
-{
-    return WriteFileWhole(path, bytes, count, TRUE);
-}
 
 BOOL CreateAppShortcut(const wchar_t* folder)
 {
@@ -32,7 +17,7 @@ BOOL CreateAppShortcut(const wchar_t* folder)
     IPersistFile* persist = 0;
     if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, (void**)&persist)) && persist) {
         wchar_t file[MAX_PATH];
-        if (FormatWholePath(file, SHORTCUT_FILE_FORMAT, folder, SHORTCUT_FILE_NAME))
+        if (JoinWholePath(file, folder, SHORTCUT_FILE_NAME))
             saved = SUCCEEDED(persist->Save(file, TRUE));
         persist->Release();
     }

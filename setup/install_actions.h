@@ -2,8 +2,6 @@
 #pragma once
 #include <windows.h>
 
-void CreateDirectoryChain(const wchar_t* path);
-BOOL WriteWholeFile(const wchar_t* path, const unsigned char* bytes, unsigned int count);
 // True only when the shortcut file was saved.
 BOOL CreateAppShortcut(const wchar_t* folder);
 LONG RegWriteString(const wchar_t* subKey, const wchar_t* name, const wchar_t* text);

@@ -6,9 +6,9 @@ wchar_t InstallDir[MAX_PATH];
 wchar_t AppExePath[MAX_PATH];
 BOOL InstallPathsWhole;
 
-const wchar_t UNINSTALL_COMMAND_FORMAT[] = L"\"%s\\tallyuninstall.exe\"";
 const wchar_t SHORTCUT_DESCRIPTION[]     = L"青禾书苑 · Tallybook 桌面版";
-const wchar_t PRODUCT_VERSION[]          = TALLY_VERSION_TEXT;
+// "2.0", from the build's one version.
+static const wchar_t PRODUCT_VERSION[]   = TALLY_VERSION_TEXT;
 
 // Written in this order.
 const RegistryEntry RegistryPlan[REGISTRY_ENTRY_COUNT] = {
@@ -30,31 +30,23 @@ DWORD EstimatedSizeKb(unsigned int launcherBytes, unsigned int pageBytes)
     return ((launcherBytes + pageBytes) >> 10) + 1;
 }
 
-// The buffers keep the cut text (259 characters), but a cut path is never used.
-static void DeriveAppExePath(BOOL dirWhole)
-{
-    BOOL exeWhole = FormatWholePath(AppExePath, APP_EXE_FORMAT, InstallDir);
-    InstallPathsWhole = dirWhole && exeWhole;
-}
-
-void DeriveInstallPaths(const wchar_t* baseFolder)
-{
-    DeriveAppExePath(FormatWholePath(InstallDir, PRODUCT_FOLDER_FORMAT, baseFolder));
-}
-
 void ComputeInstallPaths()
 {
     // No base folder, or a LOCALAPPDATA too long to read whole: nothing is
     // installed anywhere.
-    DeriveAppExePath(PlannedInstallFolder(InstallDir));
+    BOOL dirWhole = PlannedInstallFolder(InstallDir);
+    // The buffers keep the cut text (259 characters), but a cut path is never used.
+    BOOL exeWhole = JoinWholePath(AppExePath, InstallDir, LAUNCHER_FILE_NAME);
+    InstallPathsWhole = dirWhole && exeWhole;
 }
 
-BOOL InstalledFilePath(const wchar_t* format, wchar_t* path)
+BOOL InstalledFilePath(const wchar_t* name, wchar_t* path)
 {
-    return FormatWholePath(path, format, InstallDir) && InstallPathsWhole;
+    return JoinWholePath(path, InstallDir, name) && InstallPathsWhole;
 }
 
 void FormatUninstallCommand(wchar_t* dest)
 {
-    FormatCutW(dest, UNINSTALL_COMMAND_CAPACITY, UNINSTALL_COMMAND_FORMAT, InstallDir);
+    // Quoted whole: the folder's name may hold spaces.
+    FormatCutW(dest, UNINSTALL_COMMAND_CAPACITY, L"\"%s\\%s\"", InstallDir, UNINSTALLER_FILE_NAME);
 }

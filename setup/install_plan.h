@@ -16,9 +16,7 @@ extern wchar_t AppExePath[MAX_PATH];
 // under either name, written into a shortcut or into the registry.
 extern BOOL InstallPathsWhole;
 
-extern const wchar_t UNINSTALL_COMMAND_FORMAT[];
 extern const wchar_t SHORTCUT_DESCRIPTION[];
-extern const wchar_t PRODUCT_VERSION[];       // "2.0", from the build's one version
 
 // Where a registry value's data comes from.
 enum RegSource {
@@ -51,9 +49,7 @@ DWORD EstimatedSizeKb(unsigned int launcherBytes, unsigned int pageBytes);
 // Fills InstallDir and AppExePath from LOCALAPPDATA (or the user's known
 // local application-data folder); InstallPathsWhole false when there is none.
 void ComputeInstallPaths();
-// The same derivation from a given base folder.
-void DeriveInstallPaths(const wchar_t* baseFolder);
-// dir\name for one of the installed files; false when it would be cut.
-BOOL InstalledFilePath(const wchar_t* format, wchar_t* path);
+// InstallDir\name for one of the installed files; false when it would be cut.
+BOOL InstalledFilePath(const wchar_t* name, wchar_t* path);
 // The quoted uninstall command for InstallDir.
 void FormatUninstallCommand(wchar_t* dest /* UNINSTALL_COMMAND_CAPACITY */);

@@ -4,26 +4,29 @@
 #include "install_actions.h"
 #include "install_plan.h"
 #include "../common/private_folders.h"
+#include "../common/whole_file.h"
 #include <shlobj.h>
 
 static BOOL CreateInstallFolder(const InstallContext*)
 {
     // A cut folder name would be some other folder: create nothing.
-    if (InstallPathsWhole) CreateDirectoryChain(InstallDir);
+    if (InstallPathsWhole) CreateFolderChain(InstallDir);
     return TRUE;
 }
 
-static BOOL WritePayload(const wchar_t* format, PayloadBlob blob)
+// Written whole or not at all: a full disk or a failed write never leaves a
+// cut file behind, and an earlier complete file stays until the new one is whole.
+static BOOL WritePayload(const wchar_t* name, PayloadBlob blob)
 {
     wchar_t path[MAX_PATH];
-    return InstalledFilePath(format, path) && WriteWholeFile(path, blob.bytes, blob.size);
+    return InstalledFilePath(name, path) && WriteFileWhole(path, blob.bytes, blob.size, TRUE);
 }
 
-static BOOL WriteLauncher(const InstallContext*) { return WritePayload(APP_EXE_FORMAT, LauncherPayload()); }
-static BOOL WritePage(const InstallContext*) { return WritePayload(PAGE_FILE_FORMAT, PagePayload()); }
+static BOOL WriteLauncher(const InstallContext*) { return WritePayload(LAUNCHER_FILE_NAME, LauncherPayload()); }
+static BOOL WritePage(const InstallContext*) { return WritePayload(PAGE_FILE_NAME, PagePayload()); }
 // The setup's own uninstaller, never a file found beside the setup program:
 // whatever lies there (Downloads, a temporary folder) may be anyone's.
-static BOOL WriteUninstaller(const InstallContext*) { return WritePayload(UNINSTALLER_FORMAT, UninstallerPayload()); }
+static BOOL WriteUninstaller(const InstallContext*) { return WritePayload(UNINSTALLER_FILE_NAME, UninstallerPayload()); }
 
 static BOOL IsFolder(const wchar_t* path)
 {
@@ -46,7 +49,7 @@ static BOOL CreateShortcuts(const InstallContext*)
     wchar_t* programs = 0;
     if (SUCCEEDED(SHGetKnownFolderPath(PROGRAMS_FOLDER_ID, 0, 0, &programs))) {
         wchar_t folder[MAX_PATH];
-        if (FormatWholePath(folder, START_MENU_FOLDER_FORMAT, programs)) {
+        if (JoinWholePath(folder, programs, PRODUCT_FOLDER_NAME)) {
             // An existing folder is fine; a file of that name is not.
             CreateDirectoryW(folder, 0);
             madeInStartMenu = IsFolder(folder) && CreateAppShortcut(folder);

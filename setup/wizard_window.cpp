@@ -8,11 +8,11 @@
 #include <shellapi.h>
 
 HWND g_mainWnd;
-HWND g_progressWnd;
-HWND g_statusWnd;
-HWND g_actionWnd;
-BYTE g_installStarted;
-BYTE g_installFinished;
+static HWND g_progressWnd;
+static HWND g_statusWnd;
+static HWND g_actionWnd;
+static BYTE g_installStarted;
+static BYTE g_installFinished;
 
 static const wchar_t WIZARD_CAPTION[] = L"青禾书苑 · 安装向导";
 static const wchar_t FONT_FACE[] = L"Microsoft YaHei UI";

@@ -19,11 +19,6 @@
 #define WIZARD_STYLE (WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX)
 
 extern HWND g_mainWnd;
-extern HWND g_progressWnd;
-extern HWND g_statusWnd;
-extern HWND g_actionWnd;
-extern BYTE g_installStarted;
-extern BYTE g_installFinished;
 
 // Registers the class and creates the window with its eight controls; false when
 // the window itself could not be made.

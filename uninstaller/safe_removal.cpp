@@ -44,7 +44,7 @@ HANDLE HoldFolder(const wchar_t* path, wchar_t* resolved, BOOL* linked)
     wchar_t* name = wcsrchr(parent, L'\\');
     if (*linked || !name) return INVALID_HANDLE_VALUE;
     *name++ = 0;
-    if (!ResolvePath(parent, resolvedParent) || !FormatWholePath(resolved, L"%s\\%s", resolvedParent, name))
+    if (!ResolvePath(parent, resolvedParent) || !JoinWholePath(resolved, resolvedParent, name))
         return INVALID_HANDLE_VALUE;
     // Held without FILE_SHARE_DELETE: on Windows it can't be renamed or replaced meanwhile.
     HANDLE h = CreateFileW(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, 0, OPEN_EXISTING,
@@ -61,7 +61,7 @@ HANDLE HoldFolder(const wchar_t* path, wchar_t* resolved, BOOL* linked)
 ItemOutcome RemoveOwnFile(const wchar_t* dir, const wchar_t* resolvedDir, const wchar_t* name)
 {
     wchar_t path[MAX_PATH], expected[MAX_PATH], final[MAX_PATH];
-    if (!FormatWholePath(path, L"%s\\%s", dir, name)) return ITEM_LEFT;
+    if (!JoinWholePath(path, dir, name)) return ITEM_LEFT;
     if (GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES) {
         DWORD error = GetLastError();
         return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? ITEM_ABSENT : ITEM_LEFT;
@@ -70,7 +70,7 @@ ItemOutcome RemoveOwnFile(const wchar_t* dir, const wchar_t* resolvedDir, const 
     HANDLE h = OpenItself(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
     if (h == INVALID_HANDLE_VALUE) return ITEM_LEFT;
     ItemOutcome outcome = ITEM_LINKED;
-    if (FormatWholePath(expected, L"%s\\%s", resolvedDir, name) && IsPlainFile(h)
+    if (JoinWholePath(expected, resolvedDir, name) && IsPlainFile(h)
         && FinalPath(h, final) && !lstrcmpiW(final, expected))
         outcome = DeleteThroughHandle(h) ? ITEM_REMOVED : ITEM_LEFT;
     CloseHandle(h);

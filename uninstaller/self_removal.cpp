@@ -130,7 +130,7 @@ BOOL HandOffToTemporaryCopy()
 {
     wchar_t folder[MAX_PATH], copy[MAX_PATH], temp[MAX_PATH];
     if (!MakePrivateFolder(folder, temp)) return FALSE;
-    if (!FormatWholePath(copy, L"%s\\%s", folder, UNINSTALLER_FILE_NAME) || !WriteCopyOfSelf(copy)) {
+    if (!JoinWholePath(copy, folder, UNINSTALLER_FILE_NAME) || !WriteCopyOfSelf(copy)) {
         RemoveDirectoryW(folder);
         return FALSE;
     }

@@ -23,7 +23,7 @@ static void Note(UninstallReport* report, ItemOutcome outcome, const wchar_t* wh
 static void RemoveInstalledFile(UninstallReport* report, const wchar_t* dir, const wchar_t* resolvedDir, const wchar_t* name)
 {
     wchar_t path[MAX_PATH];
-    FormatWholePath(path, L"%s\\%s", dir, name);  // as shown in the report
+    JoinWholePath(path, dir, name);  // as shown in the report
     Note(report, RemoveOwnFile(dir, resolvedDir, name), path);
 }
 
@@ -48,7 +48,7 @@ static BOOL PointsAtLauncher(const wchar_t* link, const wchar_t* launcher)
 static void RemoveShortcut(UninstallReport* report, const wchar_t* folder, const wchar_t* launcher)
 {
     wchar_t link[MAX_PATH], resolvedFolder[MAX_PATH];
-    if (!FormatWholePath(link, SHORTCUT_FILE_FORMAT, folder, SHORTCUT_FILE_NAME)) return;
+    if (!JoinWholePath(link, folder, SHORTCUT_FILE_NAME)) return;
     if (GetFileAttributesW(link) == INVALID_FILE_ATTRIBUTES) return;
     // Someone else's shortcut of the same name (another install) stays.
     if (!PointsAtLauncher(link, launcher)) return;
@@ -65,7 +65,7 @@ static void RemoveShortcuts(UninstallReport* report, const wchar_t* launcher)
     }
     if (SUCCEEDED(SHGetKnownFolderPath(PROGRAMS_FOLDER_ID, 0, 0, &folder))) {
         wchar_t startMenu[MAX_PATH];
-        if (FormatWholePath(startMenu, START_MENU_FOLDER_FORMAT, folder)) {
+        if (JoinWholePath(startMenu, folder, PRODUCT_FOLDER_NAME)) {
             RemoveShortcut(report, startMenu, launcher);
             Note(report, RemoveEmptyFolder(startMenu, 0), startMenu);
         }
@@ -90,6 +90,14 @@ static ItemOutcome RemoveKeyNaming(const wchar_t* subKey, const wchar_t* valueNa
     return ITEM_LEFT;
 }
 
+// One that stays is named in full in the report.
+static void RemoveKey(UninstallReport* report, const wchar_t* subKey, const wchar_t* valueName, const wchar_t* installDir)
+{
+    wchar_t shown[128];
+    FormatCutW(shown, 128, L"HKEY_CURRENT_USER\\%s", subKey);
+    Note(report, RemoveKeyNaming(subKey, valueName, installDir), shown);
+}
+
 void UninstallEverything(const wchar_t* installDir, BOOL removeUninstaller, UninstallReport* report)
 {
     ZeroMemory(report, sizeof *report);
@@ -98,14 +106,14 @@ void UninstallEverything(const wchar_t* installDir, BOOL removeUninstaller, Unin
     // The folder is held from its check to the last file: it can't become a link in between.
     BOOL linked = FALSE;
     HANDLE held = INVALID_HANDLE_VALUE;
-    if (FormatWholePath(launcher, APP_EXE_FORMAT, installDir)) held = HoldFolder(installDir, resolvedDir, &linked);
+    if (JoinWholePath(launcher, installDir, LAUNCHER_FILE_NAME)) held = HoldFolder(installDir, resolvedDir, &linked);
     if (linked) Note(report, ITEM_LINKED, installDir);
     if (held != INVALID_HANDLE_VALUE) {
         RemoveInstalledFile(report, installDir, resolvedDir, LAUNCHER_FILE_NAME);
         RemoveInstalledFile(report, installDir, resolvedDir, PAGE_FILE_NAME);
     }
     RemoveShortcuts(report, launcher);
-    Note(report, RemoveKeyNaming(PRODUCT_KEY, L"InstallPath", installDir), L"HKEY_CURRENT_USER\\Software\\Tallybook");
+    RemoveKey(report, PRODUCT_KEY, L"InstallPath", installDir);
     // While anything is left, the uninstaller and its entry stay, so the user can try again.
     if (!report->left && removeUninstaller && held != INVALID_HANDLE_VALUE)
         RemoveInstalledFile(report, installDir, resolvedDir, UNINSTALLER_FILE_NAME);
@@ -114,13 +122,11 @@ void UninstallEverything(const wchar_t* installDir, BOOL removeUninstaller, Unin
     // An uninstaller that stays keeps its entry: Windows' list can run it again.
     if (!removeUninstaller) {
         report->selfKept = TRUE;
-        FormatWholePath(report->selfPath, UNINSTALLER_FORMAT, installDir);
+        JoinWholePath(report->selfPath, installDir, UNINSTALLER_FILE_NAME);
         return;
     }
     Note(report, RemoveEmptyFolder(installDir, &report->folderKept), installDir);
-    if (report->left == 0)
-        Note(report, RemoveKeyNaming(UNINSTALL_KEY, L"InstallLocation", installDir),
-             L"HKEY_CURRENT_USER\\...\\Uninstall\\Tallybook");
+    if (report->left == 0) RemoveKey(report, UNINSTALL_KEY, L"InstallLocation", installDir);
 }
 
 void FormatReport(const UninstallReport* report, wchar_t* text, int capacity)

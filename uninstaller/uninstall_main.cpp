@@ -48,7 +48,7 @@ static BOOL InstalledUninstaller(wchar_t* resolved)
 {
     wchar_t planned[MAX_PATH];
     // A cut path names some other file: then there is no install of ours to find.
-    return g_installDirWhole && FormatWholePath(planned, UNINSTALLER_FORMAT, g_installDir) && ResolvePath(planned, resolved);
+    return g_installDirWhole && JoinWholePath(planned, g_installDir, UNINSTALLER_FILE_NAME) && ResolvePath(planned, resolved);
 }
 
 static void RunInstalled()

@@ -187,13 +187,13 @@ static void test_copy_without_page()
     g_testContext = "copy without a page";
     Bed bed;
     MakeBed(&bed, L"nopage");
-    wchar_t dir[MAX_PATH], exe[MAX_PATH], page[MAX_PATH], partial[MAX_PATH], edge[MAX_PATH], deep[MAX_PATH];
+    wchar_t dir[MAX_PATH], exe[MAX_PATH], page[MAX_PATH], partial[MAX_PATH], chrome[MAX_PATH], deep[MAX_PATH];
     FormatPath(dir, L"%s\\Desktop", bed.root);
     PlaceLauncher(dir, L"tallybook.exe", exe);
     // Every folder of the chain is missing, down to LOCALAPPDATA itself.
     FormatPath(deep, L"%s\\a\\b\\c", bed.local);
     SetEnvironmentVariableW(L"LOCALAPPDATA", deep);
-    PlaceRecorder(bed.programFiles, CHROME_TAIL, edge);
+    PlaceRecorder(bed.programFiles, CHROME_TAIL, chrome);
     RunLauncher(exe);
     FormatPath(page, L"%s\\Tallybook\\index.html", deep);
     ok(SameAsPage(page), "exactly the %lu carried bytes written to %s", g_pageSize, u8(page));
@@ -201,19 +201,32 @@ static void test_copy_without_page()
     ok(!FileExists(partial), "no side file left behind");
     char url[MAX_PATH * 3];
     PlainUrl(page, url);
-    CheckStarted(edge, url, "Chrome when there is no Edge");
+    CheckStarted(chrome, url, "Chrome when there is no Edge");
+    EndBed(&bed);
+}
 
-    // Started again: the page found there is used as it is.
+// Started again, a copy without a page finds the local one and uses it as it is.
+static void test_local_page_used_as_it_is()
+{
+    g_testContext = "local page used as it is";
+    Bed bed;
+    MakeBed(&bed, L"again");
+    wchar_t dir[MAX_PATH], exe[MAX_PATH], productDir[MAX_PATH], page[MAX_PATH], chrome[MAX_PATH];
+    FormatPath(dir, L"%s\\Desktop", bed.root);
+    PlaceLauncher(dir, L"tallybook.exe", exe);
+    FormatPath(productDir, L"%s\\Tallybook", bed.local);
+    SHCreateDirectoryExW(0, productDir, 0);
+    FormatPath(page, L"%s\\index.html", productDir);
     WriteTextFile(page, "kept");
-    wchar_t log[MAX_PATH];
-    FormatPath(log, L"%s.log", edge);
-    DeleteFileW(log);
+    PlaceRecorder(bed.programFiles, CHROME_TAIL, chrome);
     RunLauncher(exe);
     DWORD size = 0;
     unsigned char* bytes = ReadWholeFile(page, &size);
-    ok(bytes && size == 4 && !memcmp(bytes, "kept", 4), "an existing page is not rewritten (%lu bytes)", size);
+    ok(bytes && size == 4 && !memcmp(bytes, "kept", 4), "an existing page is not rewritten: %lu bytes, expected 4", size);
     if (bytes) HeapFree(GetProcessHeap(), 0, bytes);
-    CheckStarted(edge, url, "second start");
+    char url[MAX_PATH * 3];
+    PlainUrl(page, url);
+    CheckStarted(chrome, url, "second start");
     EndBed(&bed);
 }
 
@@ -227,9 +240,21 @@ static bool WriteBytes(const wchar_t* path, const unsigned char* bytes, DWORD co
     return done && written == count;
 }
 
+// A launcher copy in a folder of its own, with no page beside it, and the
+// local page's folder and path (the folder made only when asked).
+static void PlaceCopyElsewhere(Bed* bed, wchar_t* exe, wchar_t* productDir, wchar_t* page, bool makeProductDir)
+{
+    wchar_t dir[MAX_PATH];
+    FormatPath(dir, L"%s\\elsewhere", bed->root);
+    PlaceLauncher(dir, L"tallybook.exe", exe);
+    FormatMaxPath(productDir, L"%s\\Tallybook", bed->local);
+    if (makeProductDir) SHCreateDirectoryExW(0, productDir, 0);
+    FormatMaxPath(page, L"%s\\index.html", productDir);
+}
+
 // A page that shows nothing (empty, or cut off by a full disk) is written
-// again whole and opened; one with other content stays as it is.
-static void test_cut_page_is_rewritten()
+// again whole and opened, beside the launcher as in the local folder.
+static void test_empty_or_cut_page_rewritten()
 {
     g_testContext = "empty and cut pages";
     const DWORD lengths[] = { 0, 36864 < g_pageSize ? 36864 : g_pageSize / 2, g_pageSize - 1 };
@@ -237,13 +262,15 @@ static void test_cut_page_is_rewritten()
         for (int beside = 0; beside < 2; ++beside) {
             Bed bed;
             MakeBed(&bed, L"cut");
-            wchar_t dir[MAX_PATH], exe[MAX_PATH], productDir[MAX_PATH], page[MAX_PATH], edge[MAX_PATH];
-            FormatPath(productDir, L"%s\\Tallybook", bed.local);
+            wchar_t exe[MAX_PATH], productDir[MAX_PATH], page[MAX_PATH], edge[MAX_PATH];
             // Beside: the install folder's own launcher; else a copy elsewhere.
-            if (beside) lstrcpyW(dir, productDir); else FormatPath(dir, L"%s\\elsewhere", bed.root);
-            PlaceLauncher(dir, L"tallybook.exe", exe);
-            SHCreateDirectoryExW(0, productDir, 0);
-            FormatPath(page, L"%s\\index.html", productDir);
+            if (beside) {
+                FormatPath(productDir, L"%s\\Tallybook", bed.local);
+                PlaceLauncher(productDir, L"tallybook.exe", exe);
+                FormatPath(page, L"%s\\index.html", productDir);
+            } else {
+                PlaceCopyElsewhere(&bed, exe, productDir, page, true);
+            }
             ok(WriteBytes(page, g_page, length), "a page of %lu bytes planted", length);
             PlaceRecorder(bed.local, EDGE_TAIL, edge);
             RunLauncher(exe);
@@ -257,33 +284,35 @@ static void test_cut_page_is_rewritten()
             EndBed(&bed);
         }
     }
+}
 
-    // Other content is the user's or another version's: kept.
+// Other content is the user's or another version's: kept.
+static void test_page_with_other_content_kept()
+{
+    g_testContext = "page with other content";
     Bed bed;
     MakeBed(&bed, L"other");
-    wchar_t dir[MAX_PATH], exe[MAX_PATH], productDir[MAX_PATH], page[MAX_PATH], side[MAX_PATH], edge[MAX_PATH];
-    FormatPath(dir, L"%s\\elsewhere", bed.root);
-    PlaceLauncher(dir, L"tallybook.exe", exe);
-    FormatPath(productDir, L"%s\\Tallybook", bed.local);
-    SHCreateDirectoryExW(0, productDir, 0);
-    FormatPath(page, L"%s\\index.html", productDir);
+    wchar_t exe[MAX_PATH], productDir[MAX_PATH], page[MAX_PATH], edge[MAX_PATH];
+    PlaceCopyElsewhere(&bed, exe, productDir, page, true);
     WriteTextFile(page, "<!doctype html><title>mine</title>");
     PlaceRecorder(bed.local, EDGE_TAIL, edge);
     RunLauncher(exe);
     DWORD size = 0;
     unsigned char* bytes = ReadWholeFile(page, &size);
-    ok(bytes && size == 34, "a page with other content is kept (%lu bytes)", size);
+    ok(bytes && size == 34, "a page with other content is kept: %lu bytes, expected 34", size);
     if (bytes) HeapFree(GetProcessHeap(), 0, bytes);
     EndBed(&bed);
+}
 
-    // Side files an interrupted run left at every side name are removed, and
-    // the page lands whole.
+// Side files an interrupted run left at every side name are removed, and the
+// page lands whole.
+static void test_stale_side_files_removed()
+{
+    g_testContext = "stale side files";
+    Bed bed;
     MakeBed(&bed, L"side");
-    FormatPath(dir, L"%s\\elsewhere", bed.root);
-    PlaceLauncher(dir, L"tallybook.exe", exe);
-    FormatPath(productDir, L"%s\\Tallybook", bed.local);
-    SHCreateDirectoryExW(0, productDir, 0);
-    FormatPath(page, L"%s\\index.html", productDir);
+    wchar_t exe[MAX_PATH], productDir[MAX_PATH], page[MAX_PATH], side[MAX_PATH], edge[MAX_PATH];
+    PlaceCopyElsewhere(&bed, exe, productDir, page, true);
     for (int i = 0; i < 8; ++i) {
         FormatPath(side, L"%s\\~partial%d", productDir, i);
         WriteTextFile(side, "<!doctype html><html lang=\"zh-CN\"><head><ti");
@@ -292,13 +321,16 @@ static void test_cut_page_is_rewritten()
     RunLauncher(exe);
     ok(SameAsPage(page), "the whole page is written over stale side files at every side name");
     EndBed(&bed);
+}
 
-    // Every side name taken: nothing is written, and the browser is still asked.
+// Every side name taken by a folder: nothing is written, and the browser is still asked.
+static void test_every_side_name_taken()
+{
+    g_testContext = "every side name taken";
+    Bed bed;
     MakeBed(&bed, L"readonly");
-    FormatPath(dir, L"%s\\elsewhere", bed.root);
-    PlaceLauncher(dir, L"tallybook.exe", exe);
-    FormatPath(productDir, L"%s\\Tallybook", bed.local);
-    FormatPath(page, L"%s\\index.html", productDir);
+    wchar_t exe[MAX_PATH], productDir[MAX_PATH], page[MAX_PATH], side[MAX_PATH], edge[MAX_PATH];
+    PlaceCopyElsewhere(&bed, exe, productDir, page, false);
     const wchar_t* suffixes[] = { L"0", L"1", L"2", L"3", L"4", L"5", L"6", L"7" };
     for (const wchar_t* suffix : suffixes) {
         FormatPath(side, L"%s\\~partial%s", productDir, suffix);
@@ -346,7 +378,8 @@ static void test_base_folder_fallbacks()
     }
 }
 
-static void test_browser_choice()
+// Every candidate present: the first Edge, and nothing else.
+static void test_first_edge_chosen()
 {
     g_testContext = "browser choice";
     Bed bed;
@@ -369,12 +402,29 @@ static void test_browser_choice()
     CheckNotStarted(edge2, "both installed");
     CheckNotStarted(edge3, "both installed");
     CheckNotStarted(chrome1, "both installed");
+    EndBed(&bed);
+}
 
-    // An Edge that exists but cannot start: Chrome next, not the next Edge.
-    wchar_t log[MAX_PATH];
-    FormatPath(log, L"%s.log", edge1);
-    DeleteFileW(log);
+// An Edge that exists but cannot start: Chrome next, not the next Edge.
+static void test_broken_edge_falls_to_chrome()
+{
+    g_testContext = "broken Edge";
+    Bed bed;
+    MakeBed(&bed, L"broken");
+    wchar_t dir[MAX_PATH], exe[MAX_PATH], page[MAX_PATH], edge1[MAX_PATH], edge2[MAX_PATH], edge3[MAX_PATH],
+        chrome1[MAX_PATH], chrome2[MAX_PATH];
+    FormatPath(dir, L"%s\\Tallybook", bed.local);
+    PlaceLauncher(dir, L"tallybook.exe", exe);
+    FormatPath(page, L"%s\\index.html", dir);
+    WriteTextFile(page, "<!doctype html>");
+    PlaceRecorder(bed.programFilesX86, EDGE_TAIL, edge1);
+    PlaceRecorder(bed.programFiles, EDGE_TAIL, edge2);
+    PlaceRecorder(bed.local, EDGE_TAIL, edge3);
+    PlaceRecorder(bed.programFiles, CHROME_TAIL, chrome1);
+    PlaceRecorder(bed.programFilesX86, CHROME_TAIL, chrome2);
     WriteTextFile(edge1, "not a program");
+    char url[MAX_PATH * 3];
+    PlainUrl(page, url);
     RunLauncher(exe);
     CheckNotStarted(edge2, "broken Edge");
     CheckNotStarted(edge3, "broken Edge");
@@ -383,13 +433,13 @@ static void test_browser_choice()
     EndBed(&bed);
 }
 
-static void test_long_folders()
+// A folder of 249 characters with a short program name: the page's name no
+// longer fits beside it, so the local page is used.
+static void test_long_own_folder_uses_local_page()
 {
-    g_testContext = "long folders";
+    g_testContext = "long own folder";
     Bed bed;
     MakeBed(&bed, L"long");
-    // A folder of 249 characters with a short program name: the page's name no
-    // longer fits beside it, so the local page is used.
     wchar_t dir[MAX_PATH], exe[MAX_PATH], page[MAX_PATH], edge[MAX_PATH];
     lstrcpyW(dir, bed.root);
     while (lstrlenW(dir) < 240) lstrcatW(dir, L"\\dddddddd");
@@ -403,16 +453,26 @@ static void test_long_folders()
     char url[MAX_PATH * 3];
     PlainUrl(page, url);
     CheckStarted(edge, url, "long folder");
+    EndBed(&bed);
+}
 
-    // A browser folder whose expansion does not fit is passed over.
+// A browser folder whose expansion does not fit is passed over.
+static void test_browser_path_too_long_passed_over()
+{
+    g_testContext = "browser path too long";
+    Bed bed;
+    MakeBed(&bed, L"longbrowser");
+    wchar_t exe[MAX_PATH], productDir[MAX_PATH], page[MAX_PATH], edge[MAX_PATH];
+    PlaceCopyElsewhere(&bed, exe, productDir, page, false);
+    PlaceRecorder(bed.programFiles, EDGE_TAIL, edge);
     wchar_t longBase[400];
     lstrcpyW(longBase, bed.root);
     while (lstrlenW(longBase) < 300) lstrcatW(longBase, L"\\pppppppppp");
     SetEnvironmentVariableW(L"ProgramFiles(x86)", longBase);
-    wchar_t log[MAX_PATH];
-    FormatPath(log, L"%s.log", edge);
-    DeleteFileW(log);
     RunLauncher(exe);
+    ok(SameAsPage(page), "the carried page written to %s", u8(page));
+    char url[MAX_PATH * 3];
+    PlainUrl(page, url);
     CheckStarted(edge, url, "an Edge path too long to expand is passed over");
     EndBed(&bed);
 }
@@ -546,10 +606,16 @@ int wmain(int argc, wchar_t** argv)
     test_page_beside_executable();
     test_directory_named_like_the_page();
     test_copy_without_page();
-    test_cut_page_is_rewritten();
+    test_local_page_used_as_it_is();
+    test_empty_or_cut_page_rewritten();
+    test_page_with_other_content_kept();
+    test_stale_side_files_removed();
+    test_every_side_name_taken();
     test_base_folder_fallbacks();
-    test_browser_choice();
-    test_long_folders();
+    test_first_edge_chosen();
+    test_broken_edge_falls_to_chrome();
+    test_long_own_folder_uses_local_page();
+    test_browser_path_too_long_passed_over();
     test_shell_fallback();
     test_message_box();
     return test_summary("launcher flow");

@@ -21,10 +21,19 @@ const about = section('about');
 const chips = [...about.matchAll(/<span class="kbd">([^<]*)<\/span>/g)].map(m => m[1]);
 const faq = [...about.matchAll(/<details[\s\S]*?<\/details>/g)].map(m => text(m[0]));
 
-// Names the product's layout joins onto a folder: L"%s\\name".
-function layoutNames() {
+// What the setup program installs and where, written out here.
+const LAYOUT_NAMES = {
+  BASE_FOLDER_VARIABLE: 'LOCALAPPDATA',
+  PRODUCT_FOLDER_NAME: 'Tallybook',
+  LAUNCHER_FILE_NAME: 'tallybook.exe',
+  PAGE_FILE_NAME: 'index.html',
+  UNINSTALLER_FILE_NAME: 'tallyuninstall.exe',
+};
+
+// The programs' name constants: const wchar_t NAME[] = L"value";
+function layoutConstants() {
   const src = readFileSync(LAYOUT, 'utf8');
-  return { src, joined: new Set([...src.matchAll(/L"%s\\\\([^"\\]+)"/g)].map(m => m[1])) };
+  return Object.fromEntries([...src.matchAll(/const wchar_t (\w+)\[\]\s*=\s*L"([^"]*)";/g)].map(m => [m[1], m[2]]));
 }
 
 test('the page states the layout in the about card', () => {
@@ -36,13 +45,13 @@ test('the page states the layout in the about card', () => {
 });
 
 test('install folder and file names agree with the programs', () => {
-  const { src, joined } = layoutNames();
+  const constants = layoutConstants();
+  for (const [name, value] of Object.entries(LAYOUT_NAMES)) assert.equal(constants[name], value, name);
   const [folderChip, appExe, page, , uninstaller] = chips;
-  const m = folderChip.match(/^%([A-Z_]+)%\\(.+)$/);
-  assert.ok(m, folderChip);
-  assert.match(src, new RegExp(`L"${m[1]}"`), 'base folder variable');
-  assert.ok(joined.has(m[2]), `install folder ${m[2]} in ${[...joined]}`);
-  for (const name of [appExe, page, uninstaller]) assert.ok(joined.has(name), `${name} in ${[...joined]}`);
+  assert.equal(folderChip, `%${LAYOUT_NAMES.BASE_FOLDER_VARIABLE}%\\${LAYOUT_NAMES.PRODUCT_FOLDER_NAME}`, 'install folder');
+  assert.equal(appExe, LAYOUT_NAMES.LAUNCHER_FILE_NAME, 'launcher');
+  assert.equal(page, LAYOUT_NAMES.PAGE_FILE_NAME, 'page');
+  assert.equal(uninstaller, LAYOUT_NAMES.UNINSTALLER_FILE_NAME, 'uninstaller');
 });
 
 test('the uninstall entry name the FAQ points to is the one registered', () => {

@@ -46,7 +46,8 @@ static void test_long_base_folders()
     DeriveFrom(base);
     ok(lstrlenW(InstallDir) == 259, "InstallDir length %d, expected 259", lstrlenW(InstallDir));
     ok(!wcsncmp(InstallDir, base, 250) && !wcsncmp(InstallDir + 250, L"\\Tallyboo", 9), "InstallDir cut: %s", u8(InstallDir + 245));
-    ok(lstrlenW(AppExePath) == 259 && !wcsncmp(AppExePath, InstallDir, 259), "AppExePath cut to InstallDir: %d", lstrlenW(AppExePath));
+    ok(lstrlenW(AppExePath) == 259 && !wcsncmp(AppExePath, base, 250) && !wcsncmp(AppExePath + 250, L"\\Tallyboo", 9),
+       "AppExePath cut like InstallDir: %d characters, ending %s", lstrlenW(AppExePath), u8(AppExePath + 245));
 
     wchar_t command[UNINSTALL_COMMAND_CAPACITY];
     FormatUninstallCommand(command);

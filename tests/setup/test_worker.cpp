@@ -1,9 +1,10 @@
 // The installation worker, run against a message-only window that records
 // what it is told. Each scenario runs in a copy of this program placed in a
 // fresh folder, so "beside the setup program" is a folder of the test's own.
-//   test_worker <tallyuninstall.exe>
+//   test_worker <tallyuninstall.exe> <tallybook.exe>
 #include "../support/ok.h"
 #include "../support/test_paths.h"
+#include "../support/install_traces.h"
 #include "../../setup/install_plan.h"
 #include "../../setup/install_worker.h"
 #include <shlobj.h>
@@ -68,70 +69,94 @@ static void CheckNotices(WPARAM expectedResult)
            "gap before notice %d: %lu ms, pause %lu ms", i, g_notices[i].at - g_notices[i - 1].at, PAUSES_MS[i - 1]);
 }
 
-static bool SameBytes(const wchar_t* path, PayloadBlob blob)
-{
-    DWORD size = 0;
-    unsigned char* bytes = ReadWholeFile(path, &size);
-    bool same = bytes && size == blob.size && !memcmp(bytes, blob.bytes, size);
-    if (bytes) HeapFree(GetProcessHeap(), 0, bytes);
-    return same;
-}
-
-// The product's own uninstaller, as the build made it (passed down by the parent).
+// The built programs, passed down by the parent, and the page's source: what
+// the install must write, byte for byte.
 static wchar_t g_uninstallerExe[MAX_PATH];
+static wchar_t g_launcherExe[MAX_PATH];
+static wchar_t g_pageSource[MAX_PATH];
 
-static void CheckOwnUninstaller(const wchar_t* installed)
+static void CheckSameAsBuilt(const wchar_t* installed, const wchar_t* built, const char* what)
 {
     DWORD got = 0, want = 0;
     unsigned char* bytes = ReadWholeFile(installed, &got);
-    unsigned char* built = ReadWholeFile(g_uninstallerExe, &want);
-    ok(built && want > 1000, "built uninstaller %s readable: %lu bytes", u8(g_uninstallerExe), want);
-    ok(bytes && built && got == want && !memcmp(bytes, built, want),
-       "installed uninstaller is the built one byte for byte: %s %lu bytes, expected %lu bytes", u8(installed), got, want);
+    unsigned char* original = ReadWholeFile(built, &want);
+    ok(original && want > 1000, "built %s %s readable: %lu bytes", what, u8(built), want);
+    ok(bytes && original && got == want && !memcmp(bytes, original, want),
+       "installed %s is the built one byte for byte: %s %lu bytes, expected %lu bytes", what, u8(installed), got, want);
     if (bytes) HeapFree(GetProcessHeap(), 0, bytes);
-    if (built) HeapFree(GetProcessHeap(), 0, built);
+    if (original) HeapFree(GetProcessHeap(), 0, original);
 }
 
-static void ShortcutPaths(wchar_t* desktopLink, wchar_t* startMenuLink)
+// Where an install from a base folder must put everything, written out here.
+struct Layout {
+    wchar_t dir[MAX_PATH];
+    wchar_t launcher[MAX_PATH];
+    wchar_t page[MAX_PATH];
+    wchar_t uninstaller[MAX_PATH];
+};
+
+static void LayoutUnder(const wchar_t* base, Layout* layout)
 {
-    wchar_t* folder = 0;
-    SHGetKnownFolderPath(FOLDERID_Desktop, 0, 0, &folder);
-    FormatMaxPath(desktopLink, L"%s\\青禾书苑.lnk", folder);
-    CoTaskMemFree(folder);
-    SHGetKnownFolderPath(FOLDERID_Programs, 0, 0, &folder);
-    FormatMaxPath(startMenuLink, L"%s\\Tallybook\\青禾书苑.lnk", folder);
-    CoTaskMemFree(folder);
+    FormatPath(layout->dir, L"%s\\Tallybook", base);
+    FormatPath(layout->launcher, L"%s\\Tallybook\\tallybook.exe", base);
+    FormatPath(layout->page, L"%s\\Tallybook\\index.html", base);
+    FormatPath(layout->uninstaller, L"%s\\Tallybook\\tallyuninstall.exe", base);
+}
+
+// The layout under the LOCALAPPDATA this test set for the run.
+static void LayoutUnderLocal(Layout* layout)
+{
+    wchar_t local[MAX_PATH];
+    DWORD n = GetEnvironmentVariableW(L"LOCALAPPDATA", local, MAX_PATH);
+    ok(n > 0 && n < MAX_PATH, "LOCALAPPDATA set: %lu characters", n);
+    LayoutUnder(n > 0 && n < MAX_PATH ? local : L"?", layout);
+}
+
+static DWORD FileSizeOf(const wchar_t* path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    bool read = GetFileAttributesExW(path, GetFileExInfoStandard, &data);
+    ok(read && !data.nFileSizeHigh, "size of %s", u8(path));
+    return read ? data.nFileSizeLow : 0;
+}
+
+// Windows' list of programs shows the launcher and the page together, in
+// kilobytes: whole kilobytes rounded down, plus one.
+static DWORD EstimatedKbOf(const wchar_t* launcher, const wchar_t* page)
+{
+    return (FileSizeOf(launcher) + FileSizeOf(page)) / 1024 + 1;
 }
 
 static void CheckShortcuts(bool desktop, bool startMenu)
 {
-    wchar_t desktopLink[MAX_PATH], startMenuLink[MAX_PATH];
-    ShortcutPaths(desktopLink, startMenuLink);
-    ok(FileExists(desktopLink) == desktop, "desktop shortcut %s %s", u8(desktopLink), desktop ? "made" : "not made");
-    ok(FileExists(startMenuLink) == startMenu, "start-menu shortcut %s %s", u8(startMenuLink), startMenu ? "made" : "not made");
+    wchar_t desktopLink[MAX_PATH], startFolder[MAX_PATH], startMenuLink[MAX_PATH];
+    InstalledShortcutPaths(desktopLink, startFolder, startMenuLink);
+    ok(FileExists(desktopLink) == desktop, "desktop shortcut %s: got %s, expected %s", u8(desktopLink),
+       FileExists(desktopLink) ? "made" : "not made", desktop ? "made" : "not made");
+    ok(FileExists(startMenuLink) == startMenu, "start-menu shortcut %s: got %s, expected %s", u8(startMenuLink),
+       FileExists(startMenuLink) ? "made" : "not made", startMenu ? "made" : "not made");
 }
 
-static void CheckRegistry()
+static void CheckRegistry(const Layout* layout, DWORD estimatedKb)
 {
     // The eleven values written out here, not taken from the product's table.
     wchar_t command[2 * MAX_PATH];
-    FormatPath(command, L"\"%s\\tallyuninstall.exe\"", InstallDir);
+    FormatPath(command, L"\"%s\"", layout->uninstaller);
     struct Expected { const wchar_t* key; const wchar_t* name; const wchar_t* text; DWORD number; };
-    const wchar_t* product = L"Software\\Tallybook";
-    const wchar_t* uninstall = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tallybook";
-    const DWORD estimated = ((LauncherPayload().size + PagePayload().size) >> 10) + 1;
+    const wchar_t* product = TEST_PRODUCT_KEY;
+    const wchar_t* uninstall = TEST_UNINSTALL_KEY;
     const Expected expected[] = {
-        { product, L"InstallPath", InstallDir, 0 },
+        { product, L"InstallPath", layout->dir, 0 },
         { product, L"Version", L"2.0", 0 },
         { uninstall, L"DisplayName", L"青禾书苑 (Tallybook)", 0 },
         { uninstall, L"DisplayVersion", L"2.0", 0 },
         { uninstall, L"Publisher", L"Tallybook Studio", 0 },
-        { uninstall, L"DisplayIcon", AppExePath, 0 },
+        { uninstall, L"DisplayIcon", layout->launcher, 0 },
         { uninstall, L"UninstallString", command, 0 },
-        { uninstall, L"InstallLocation", InstallDir, 0 },
+        { uninstall, L"InstallLocation", layout->dir, 0 },
         { uninstall, L"NoModify", 0, 1 },
         { uninstall, L"NoRepair", 0, 1 },
-        { uninstall, L"EstimatedSize", 0, estimated },
+        { uninstall, L"EstimatedSize", 0, estimatedKb },
     };
     for (const Expected& e : expected) {
         BYTE data[1024] = {};
@@ -150,21 +175,22 @@ static void CheckRegistry()
     }
 }
 
-static void CheckShortcutsAndRegistry()
+// Both shortcuts and every value, the size counted from the installed files.
+static void CheckShortcutsAndRegistry(const Layout* layout)
 {
     CheckShortcuts(true, true);
-    CheckRegistry();
+    CheckRegistry(layout, EstimatedKbOf(layout->launcher, layout->page));
 }
 
 static void CheckNoRegistry()
 {
     BYTE data[1024];
     DWORD type = 0, size = sizeof data;
-    LONG status = ReadRegValue(L"Software\\Tallybook", L"InstallPath", &type, data, &size);
-    ok(status == ERROR_FILE_NOT_FOUND, "no product key: status %ld", status);
+    LONG status = ReadRegValue(TEST_PRODUCT_KEY, L"InstallPath", &type, data, &size);
+    ok(status == ERROR_FILE_NOT_FOUND, "no product key: status %ld, expected %d", status, ERROR_FILE_NOT_FOUND);
     size = sizeof data;
-    status = ReadRegValue(L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tallybook", L"UninstallString", &type, data, &size);
-    ok(status == ERROR_FILE_NOT_FOUND, "no uninstall entry: status %ld", status);
+    status = ReadRegValue(TEST_UNINSTALL_KEY, L"UninstallString", &type, data, &size);
+    ok(status == ERROR_FILE_NOT_FOUND, "no uninstall entry: status %ld, expected %d", status, ERROR_FILE_NOT_FOUND);
 }
 
 // The names directly under C:\, sorted as the file system lists them.
@@ -197,21 +223,6 @@ static void KnownLocalFolder(wchar_t* out)
     CoTaskMemFree(folder);
 }
 
-static void ClearPreviousInstall()
-{
-    wchar_t desktopLink[MAX_PATH], startMenuLink[MAX_PATH];
-    ShortcutPaths(desktopLink, startMenuLink);
-    DeleteFileW(desktopLink);
-    DeleteFileW(startMenuLink);
-    RegDeleteTreeW(HKEY_CURRENT_USER, PRODUCT_KEY);
-    RegDeleteTreeW(HKEY_CURRENT_USER, UNINSTALL_KEY);
-}
-
-static void InstalledPath(const wchar_t* name, wchar_t* out)
-{
-    FormatMaxPath(out, L"%s\\%s", InstallDir, name);
-}
-
 // Only these names may appear under the base folder and in the install folder.
 static void CheckOnlyWholeNames(const wchar_t* dir, const wchar_t* const* allowed, int count, int n)
 {
@@ -234,7 +245,7 @@ static void CheckOnlyWholeNames(const wchar_t* dir, const wchar_t* const* allowe
 // A base folder of n characters: every run either installs exactly as
 // planned or ends with the failure line, and nothing is ever created, linked
 // or registered under a cut name. The expectations come from the lengths alone.
-static void CheckLongBase()
+static void test_long_base(void)
 {
     wchar_t base[MAX_PATH + 8];
     int n = (int)GetEnvironmentVariableW(L"LOCALAPPDATA", base, MAX_PATH + 8);
@@ -261,160 +272,219 @@ static void CheckLongBase()
             ok(FileExists(path) == expected, "base of %d characters: %s %s", n, u8(f.name), expected ? "written" : "not written");
         }
     }
-    wchar_t desktopLink[MAX_PATH], startMenuLink[MAX_PATH];
-    ShortcutPaths(desktopLink, startMenuLink);
+    wchar_t desktopLink[MAX_PATH], startFolder[MAX_PATH], startMenuLink[MAX_PATH];
+    InstalledShortcutPaths(desktopLink, startFolder, startMenuLink);
     bool linked = fits;
     ok(FileExists(desktopLink) == linked && FileExists(startMenuLink) == linked,
        "base of %d characters: shortcuts %s", n, linked ? "made" : "not made");
     BYTE data[1024] = {};
     DWORD type = 0, size = sizeof data;
-    LONG status = ReadRegValue(L"Software\\Tallybook", L"InstallPath", &type, data, &size);
+    LONG status = ReadRegValue(TEST_PRODUCT_KEY, L"InstallPath", &type, data, &size);
     ok((status == ERROR_SUCCESS) == linked, "base of %d characters: registry %s (status %ld)", n,
        linked ? "written" : "not written", status);
     if (status == ERROR_SUCCESS) ok(lstrlenW((wchar_t*)data) == dir, "InstallPath whole: %d characters", lstrlenW((wchar_t*)data));
 }
 
-static int worker_child(const wchar_t* scenario)
+static void test_fresh_install(void)
+{
+    Layout layout;
+    LayoutUnderLocal(&layout);
+    ok(!DirExists(layout.dir), "install folder %s absent before the run", u8(layout.dir));
+    DWORD elapsed = RunWorker();
+    CheckNotices(1);
+    ok(elapsed >= 1560, "run took %lu ms, expected at least the 1560 ms of pauses", elapsed);
+    CheckSameAsBuilt(layout.launcher, g_launcherExe, "launcher");
+    CheckSameAsBuilt(layout.page, g_pageSource, "page");
+    CheckSameAsBuilt(layout.uninstaller, g_uninstallerExe, "uninstaller");
+    CheckShortcutsAndRegistry(&layout);
+}
+
+// Installed again over stale files, with a stranger's program named
+// tallyuninstall.exe beside the setup, as in Downloads.
+static void test_install_again(void)
+{
+    Layout layout;
+    LayoutUnderLocal(&layout);
+    RunWorker();
+    CheckNotices(1);
+    CheckSameAsBuilt(layout.uninstaller, g_uninstallerExe, "uninstaller");
+    WriteTextFile(layout.page, "stale page");
+    WriteTextFile(layout.uninstaller, "stale uninstaller");
+    RemoveInstallTraces();
+    RunWorker();
+    CheckNotices(1);
+    CheckSameAsBuilt(layout.page, g_pageSource, "page, overwritten,");
+    CheckSameAsBuilt(layout.uninstaller, g_uninstallerExe, "uninstaller");
+    CheckShortcutsAndRegistry(&layout);
+}
+
+// A launcher held open fails its step; every other step still does its work.
+static void test_launcher_in_use(void)
+{
+    Layout layout;
+    LayoutUnderLocal(&layout);
+    RunWorker();
+    DeleteFileW(layout.page);
+    HANDLE held = CreateFileW(layout.launcher, GENERIC_READ, 0, 0, OPEN_EXISTING, 0, 0);
+    ok(held != INVALID_HANDLE_VALUE, "launcher held open");
+    RunWorker();
+    CloseHandle(held);
+    CheckNotices(0);
+    CheckSameAsBuilt(layout.page, g_pageSource, "page, written after the launcher failed,");
+    CheckShortcutsAndRegistry(&layout);
+}
+
+// LOCALAPPDATA names a folder below a plain file: nothing can be created there.
+static void test_unwritable_base(void)
+{
+    Layout layout;
+    LayoutUnderLocal(&layout);
+    DWORD elapsed = RunWorker();
+    CheckNotices(0);
+    ok(elapsed >= 1560, "all pauses still taken: %lu ms, expected at least 1560", elapsed);
+    ok(!DirExists(layout.dir), "no install folder %s", u8(layout.dir));
+    CheckShortcuts(true, true);
+    // Nothing installed: the size is counted from what would have been.
+    CheckRegistry(&layout, EstimatedKbOf(g_launcherExe, g_pageSource));
+}
+
+// A folder that is not ours already holds the desktop shortcut's name.
+static void test_desktop_shortcut_blocked(void)
+{
+    Layout layout;
+    LayoutUnderLocal(&layout);
+    wchar_t desktopLink[MAX_PATH], startFolder[MAX_PATH], startMenuLink[MAX_PATH];
+    InstalledShortcutPaths(desktopLink, startFolder, startMenuLink);
+    ok(CreateDirectoryW(desktopLink, 0), "folder %s made", u8(desktopLink));
+    RunWorker();
+    CheckNotices(0);
+    CheckSameAsBuilt(layout.launcher, g_launcherExe, "launcher");
+    CheckSameAsBuilt(layout.page, g_pageSource, "page");
+    CheckSameAsBuilt(layout.uninstaller, g_uninstallerExe, "uninstaller");
+    CheckRegistry(&layout, EstimatedKbOf(layout.launcher, layout.page));
+    ok(DirExists(desktopLink), "the folder named like the shortcut stays a folder");
+    CheckShortcuts(false, true);
+    RemoveDirectoryW(desktopLink);
+}
+
+// A file that is not ours already holds the Start-menu folder's name.
+static void test_start_menu_folder_blocked(void)
+{
+    Layout layout;
+    LayoutUnderLocal(&layout);
+    wchar_t desktopLink[MAX_PATH], startFolder[MAX_PATH], startMenuLink[MAX_PATH];
+    InstalledShortcutPaths(desktopLink, startFolder, startMenuLink);
+    ok(WriteTextFile(startFolder, "a file named like the Start-menu folder"), "file %s made", u8(startFolder));
+    RunWorker();
+    CheckNotices(0);
+    CheckSameAsBuilt(layout.launcher, g_launcherExe, "launcher");
+    CheckSameAsBuilt(layout.page, g_pageSource, "page");
+    CheckSameAsBuilt(layout.uninstaller, g_uninstallerExe, "uninstaller");
+    CheckRegistry(&layout, EstimatedKbOf(layout.launcher, layout.page));
+    ok(FileExists(startFolder), "the file named like the Start-menu folder stays a file");
+    ok(FileExists(desktopLink), "desktop shortcut %s still made", u8(desktopLink));
+    DeleteFileW(startFolder);
+}
+
+// Without LOCALAPPDATA the user's own local folder, never one on C:\ that others may change.
+static void test_no_local_app_data(void)
+{
+    wchar_t known[MAX_PATH];
+    KnownLocalFolder(known);
+    Layout layout;
+    LayoutUnder(known, &layout);
+    bool existed = DirExists(layout.dir);
+    ok(!existed, "%s absent before the run", u8(layout.dir));
+    char rootBefore[8192], rootAfter[8192];
+    ListDriveRoot(rootBefore, sizeof rootBefore);
+    RunWorker();
+    CheckNotices(1);
+    CheckSameAsBuilt(layout.launcher, g_launcherExe, "launcher");
+    CheckSameAsBuilt(layout.page, g_pageSource, "page");
+    CheckSameAsBuilt(layout.uninstaller, g_uninstallerExe, "uninstaller");
+    CheckShortcutsAndRegistry(&layout);
+    ListDriveRoot(rootAfter, sizeof rootAfter);
+    ok(!DirExists(L"C:\\Tallybook") && !FileExists(L"C:\\Tallybook"), "nothing at C:\\Tallybook");
+    ok(!lstrcmpA(rootBefore, rootAfter), "C:\\ unchanged\n  before %s\n  after  %s", rootBefore, rootAfter);
+    if (!existed) DeleteTree(layout.dir);
+}
+
+// A LOCALAPPDATA that can't be read whole names no folder: install nothing anywhere.
+static void test_local_app_data_too_long(void)
+{
+    wchar_t known[MAX_PATH];
+    KnownLocalFolder(known);
+    Layout other;
+    LayoutUnder(known, &other);
+    char rootBefore[8192], rootAfter[8192];
+    ListDriveRoot(rootBefore, sizeof rootBefore);
+    RunWorker();
+    CheckNotices(0);
+    ListDriveRoot(rootAfter, sizeof rootAfter);
+    ok(!lstrcmpA(rootBefore, rootAfter), "C:\\ unchanged\n  before %s\n  after  %s", rootBefore, rootAfter);
+    ok(!DirExists(other.dir), "nothing in the known local folder: %s", u8(other.dir));
+    CheckShortcuts(false, false);
+    CheckNoRegistry();
+}
+
+// How the parent prepares each scenario's run.
+enum Base { BASE_FOLDER, BASE_BELOW_FILE, BASE_MISSING, BASE_TOO_LONG };
+
+struct Scenario {
+    const wchar_t* name;
+    void (*test)(void);
+    Base base;
+    bool strangerBeside;  // a working program named tallyuninstall.exe beside the setup
+};
+
+static const Scenario SCENARIOS[] = {
+    { L"fresh", test_fresh_install, BASE_FOLDER, false },
+    { L"again", test_install_again, BASE_FOLDER, true },
+    { L"in-use", test_launcher_in_use, BASE_FOLDER, false },
+    { L"unwritable", test_unwritable_base, BASE_BELOW_FILE, false },
+    { L"desktop-blocked", test_desktop_shortcut_blocked, BASE_FOLDER, false },
+    { L"start-menu-blocked", test_start_menu_folder_blocked, BASE_FOLDER, false },
+    { L"no-local", test_no_local_app_data, BASE_MISSING, false },
+    { L"too-long", test_local_app_data_too_long, BASE_TOO_LONG, false },
+    // Run by RunLongBases, once for each length.
+    { L"long", test_long_base, BASE_FOLDER, false },
+};
+
+// In the copy: runs one scenario, as the wizard would, after ComputeInstallPaths.
+static int worker_child(const wchar_t* name)
 {
     // u8's buffers rotate: the context keeps a copy of its own.
     static char context[64];
-    lstrcpynA(context, u8(scenario), sizeof context);
+    lstrcpynA(context, u8(name), sizeof context);
     g_testContext = context;
     CoInitializeEx(0, COINIT_APARTMENTTHREADED);
     ComputeInstallPaths();
-    ClearPreviousInstall();
-    if (!lstrcmpW(scenario, L"long")) {
-        CheckLongBase();
-        ClearPreviousInstall();
-        CoUninitialize();
-        return test_summary("long base");
+    RemoveInstallTraces();
+    bool known = false;
+    for (const Scenario& s : SCENARIOS) {
+        if (lstrcmpW(s.name, name)) continue;
+        known = true;
+        s.test();
     }
-    wchar_t exe[MAX_PATH], page[MAX_PATH], uninstaller[MAX_PATH];
-    InstalledPath(L"tallybook.exe", exe);
-    InstalledPath(L"index.html", page);
-    InstalledPath(L"tallyuninstall.exe", uninstaller);
-
-    if (!lstrcmpW(scenario, L"fresh")) {
-        ok(!DirExists(InstallDir), "install folder absent before the run");
-        DWORD elapsed = RunWorker();
-        CheckNotices(1);
-        ok(elapsed >= 1560, "run took %lu ms, at least the 1560 ms of pauses", elapsed);
-        ok(SameBytes(exe, LauncherPayload()), "launcher written whole");
-        ok(SameBytes(page, PagePayload()), "page written whole");
-        CheckOwnUninstaller(uninstaller);
-        CheckShortcutsAndRegistry();
-    } else if (!lstrcmpW(scenario, L"again")) {
-        // A stranger's program named tallyuninstall.exe lies beside the setup, as in Downloads.
-        RunWorker();
-        CheckNotices(1);
-        CheckOwnUninstaller(uninstaller);
-        WriteTextFile(page, "stale page");
-        WriteTextFile(uninstaller, "stale uninstaller");
-        ClearPreviousInstall();
-        RunWorker();
-        CheckNotices(1);
-        ok(SameBytes(page, PagePayload()), "page overwritten");
-        CheckOwnUninstaller(uninstaller);
-        CheckShortcutsAndRegistry();
-    } else if (!lstrcmpW(scenario, L"in-use")) {
-        RunWorker();
-        DeleteFileW(page);
-        HANDLE held = CreateFileW(exe, GENERIC_READ, 0, 0, OPEN_EXISTING, 0, 0);
-        ok(held != INVALID_HANDLE_VALUE, "launcher held open");
-        RunWorker();
-        CloseHandle(held);
-        CheckNotices(0);
-        ok(SameBytes(page, PagePayload()), "page still written after the launcher failed");
-        CheckShortcutsAndRegistry();
-    } else if (!lstrcmpW(scenario, L"desktop-blocked") || !lstrcmpW(scenario, L"start-menu-blocked")) {
-        // Something that is not ours already holds the shortcut's name.
-        bool desktop = !lstrcmpW(scenario, L"desktop-blocked");
-        wchar_t desktopLink[MAX_PATH], startMenuLink[MAX_PATH], blocker[MAX_PATH];
-        ShortcutPaths(desktopLink, startMenuLink);
-        if (desktop) {
-            FormatPath(blocker, L"%s", desktopLink);
-            ok(CreateDirectoryW(blocker, 0), "folder %s made", u8(blocker));
-        } else {
-            FormatPath(blocker, L"%s", startMenuLink);
-            *wcsrchr(blocker, L'\\') = 0;
-            RemoveDirectoryW(blocker);  // an earlier scenario's, now empty
-            ok(WriteTextFile(blocker, "a file named like the Start-menu folder"), "file %s made", u8(blocker));
-        }
-        RunWorker();
-        CheckNotices(0);
-        ok(SameBytes(exe, LauncherPayload()), "launcher still written");
-        ok(SameBytes(page, PagePayload()), "page still written");
-        CheckOwnUninstaller(uninstaller);
-        CheckRegistry();
-        if (desktop) {
-            ok(DirExists(blocker), "the folder named like the shortcut stays a folder");
-            CheckShortcuts(false, true);
-            RemoveDirectoryW(blocker);
-        } else {
-            ok(FileExists(blocker), "the file named like the Start-menu folder stays a file");
-            wchar_t desktopOnly[MAX_PATH];
-            FormatPath(desktopOnly, L"%s", desktopLink);
-            ok(FileExists(desktopOnly), "desktop shortcut still made");
-            DeleteFileW(blocker);
-        }
-    } else if (!lstrcmpW(scenario, L"no-local")) {
-        // Without LOCALAPPDATA the user's own local folder, never one on C:\ that others may change.
-        wchar_t known[MAX_PATH], expected[MAX_PATH], path[MAX_PATH];
-        KnownLocalFolder(known);
-        FormatPath(expected, L"%s\\Tallybook", known);
-        bool existed = DirExists(expected);
-        ok(!existed, "%s absent before the run", u8(expected));
-        char rootBefore[8192], rootAfter[8192];
-        ListDriveRoot(rootBefore, sizeof rootBefore);
-        RunWorker();
-        CheckNotices(1);
-        ok(!lstrcmpiW(InstallDir, expected), "install folder\n  got      %s\n  expected %s", u8(InstallDir), u8(expected));
-        FormatPath(path, L"%s\\tallybook.exe", expected);
-        ok(SameBytes(path, LauncherPayload()), "launcher in %s", u8(path));
-        FormatPath(path, L"%s\\index.html", expected);
-        ok(SameBytes(path, PagePayload()), "page in %s", u8(path));
-        FormatPath(path, L"%s\\tallyuninstall.exe", expected);
-        CheckOwnUninstaller(path);
-        CheckShortcutsAndRegistry();
-        ListDriveRoot(rootAfter, sizeof rootAfter);
-        ok(!DirExists(L"C:\\Tallybook") && !FileExists(L"C:\\Tallybook"), "nothing at C:\\Tallybook");
-        ok(!lstrcmpA(rootBefore, rootAfter), "C:\\ unchanged\n  before %s\n  after  %s", rootBefore, rootAfter);
-        if (!existed) DeleteTree(expected);
-    } else if (!lstrcmpW(scenario, L"too-long")) {
-        // A LOCALAPPDATA that can't be read whole names no folder: install nothing anywhere.
-        wchar_t known[MAX_PATH], other[MAX_PATH];
-        KnownLocalFolder(known);
-        FormatPath(other, L"%s\\Tallybook", known);
-        char rootBefore[8192], rootAfter[8192];
-        ListDriveRoot(rootBefore, sizeof rootBefore);
-        RunWorker();
-        CheckNotices(0);
-        ListDriveRoot(rootAfter, sizeof rootAfter);
-        ok(!lstrcmpA(rootBefore, rootAfter), "C:\\ unchanged\n  before %s\n  after  %s", rootBefore, rootAfter);
-        ok(!DirExists(other), "nothing in the known local folder: %s", u8(other));
-        CheckShortcuts(false, false);
-        CheckNoRegistry();
-    } else if (!lstrcmpW(scenario, L"unwritable")) {
-        // LOCALAPPDATA names a folder below a plain file: nothing can be created there.
-        DWORD elapsed = RunWorker();
-        CheckNotices(0);
-        ok(elapsed >= 1560, "all pauses still taken: %lu ms", elapsed);
-        ok(!DirExists(InstallDir), "no install folder");
-        CheckShortcutsAndRegistry();
-    }
-    ClearPreviousInstall();
+    ok(known, "scenario %s", context);
+    RemoveInstallTraces();
     CoUninitialize();
-    return test_summary(u8(scenario));
+    return test_summary(context);
 }
 
-static void RunScenario(const wchar_t* scenario, bool withUninstaller, bool blockedBase)
+static void ChildArgs(const wchar_t* scenario, wchar_t* args /* 1024 */)
+{
+    FormatChecked(args, 1024, L"worker %s \"%s\" \"%s\"", scenario, g_uninstallerExe, g_launcherExe);
+}
+
+static void RunScenario(const Scenario* scenario)
 {
     static char context[64];
-    lstrcpynA(context, u8(scenario), sizeof context);
+    lstrcpynA(context, u8(scenario->name), sizeof context);
     g_testContext = context;
-    wchar_t dir[MAX_PATH], local[MAX_PATH], args[2 * MAX_PATH];
-    MakeTempDir(scenario, dir);
-    if (blockedBase) {
+    wchar_t dir[MAX_PATH], local[MAX_PATH], args[1024];
+    MakeTempDir(scenario->name, dir);
+    if (scenario->base == BASE_BELOW_FILE) {
         wchar_t blocker[MAX_PATH];
         FormatPath(blocker, L"%s\\blocker", dir);
         WriteTextFile(blocker, "a file where a folder should be");
@@ -422,16 +492,16 @@ static void RunScenario(const wchar_t* scenario, bool withUninstaller, bool bloc
     } else {
         FormatPath(local, L"%s\\Users\\a\\AppData\\Local", dir);
     }
-    if (withUninstaller) {
+    if (scenario->strangerBeside) {
         // A working program, just not ours.
         wchar_t uninstaller[MAX_PATH], self[MAX_PATH];
         FormatPath(uninstaller, L"%s\\tallyuninstall.exe", dir);
         OwnPath(self);
         ok(CopyFileW(self, uninstaller, FALSE), "stranger placed at %s", u8(uninstaller));
     }
-    if (!lstrcmpW(scenario, L"no-local")) {
+    if (scenario->base == BASE_MISSING) {
         SetEnvironmentVariableW(L"LOCALAPPDATA", 0);
-    } else if (!lstrcmpW(scenario, L"too-long")) {
+    } else if (scenario->base == BASE_TOO_LONG) {
         // 300 characters: more than a path buffer holds.
         wchar_t longBase[320];
         lstrcpyW(longBase, L"C:\\");
@@ -441,10 +511,10 @@ static void RunScenario(const wchar_t* scenario, bool withUninstaller, bool bloc
     } else {
         SetEnvironmentVariableW(L"LOCALAPPDATA", local);
     }
-    FormatPath(args, L"worker %s \"%s\"", scenario, g_uninstallerExe);
+    ChildArgs(scenario->name, args);
     bool driveFolderBefore = DirExists(L"C:\\Tallybook");
     int code = RunCopyOfSelf(dir, args);
-    ok(code == 0, "scenario %s: child exit %d", u8(scenario), code);
+    ok(code == 0, "scenario %s: child exit %d, expected 0", u8(scenario->name), code);
     // A run that wrongly installed under C:\ must not leave it for the next test.
     if (!driveFolderBefore && DirExists(L"C:\\Tallybook")) DeleteTree(L"C:\\Tallybook");
     DeleteTree(dir);
@@ -467,30 +537,27 @@ static void RunLongBases()
         FormatPath(uninstaller, L"%s\\tallyuninstall.exe", dir);
         WriteTextFile(uninstaller, "uninstall");
         SetEnvironmentVariableW(L"LOCALAPPDATA", base);
-        wchar_t args[2 * MAX_PATH];
-        FormatPath(args, L"worker long \"%s\"", g_uninstallerExe);
+        wchar_t args[1024];
+        ChildArgs(L"long", args);
         int code = RunCopyOfSelf(dir, args);
-        ok(code == 0, "base of %d characters: child exit %d", n, code);
+        ok(code == 0, "base of %d characters: child exit %d, expected 0", n, code);
         DeleteDeepTree(dir);
     }
 }
 
 int wmain(int argc, wchar_t** argv)
 {
-    if (argc < 2) { printf("usage: test_worker <tallyuninstall.exe>\n"); return 2; }
-    if (argc == 4 && !lstrcmpW(argv[1], L"worker")) {
+    FormatPath(g_pageSource, L"%s\\payload\\index.html", TALLY_SOURCE_DIR);
+    if (argc == 5 && !lstrcmpW(argv[1], L"worker")) {
         lstrcpynW(g_uninstallerExe, argv[3], MAX_PATH);
+        lstrcpynW(g_launcherExe, argv[4], MAX_PATH);
         return worker_child(argv[2]);
     }
+    if (argc < 3) { printf("usage: test_worker <tallyuninstall.exe> <tallybook.exe>\n"); return 2; }
     ArgToWindowsPath(argv[1], g_uninstallerExe);
+    ArgToWindowsPath(argv[2], g_launcherExe);
     RunLongBases();
-    RunScenario(L"fresh", false, false);
-    RunScenario(L"again", true, false);
-    RunScenario(L"in-use", false, false);
-    RunScenario(L"unwritable", false, true);
-    RunScenario(L"desktop-blocked", false, false);
-    RunScenario(L"start-menu-blocked", false, false);
-    RunScenario(L"no-local", false, false);
-    RunScenario(L"too-long", false, false);
+    for (const Scenario& scenario : SCENARIOS)
+        if (lstrcmpW(scenario.name, L"long")) RunScenario(&scenario);
     return test_summary("installation worker");
 }

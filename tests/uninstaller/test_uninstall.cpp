@@ -41,12 +41,10 @@ struct Install {
     wchar_t dir[MAX_PATH];
 };
 
-static void PathIn(const wchar_t* dir, const wchar_t* name, wchar_t* out) { FormatMaxPath(out, L"%s\\%s", dir, name); }
-
 static void Prepare(Install* in, const wchar_t* tag)
 {
     MakeTempDir(tag, in->root);
-    PathIn(in->root, L"package", in->package);
+    JoinPath(in->root, L"package", in->package);
     CreateDirectoryW(in->package, 0);
     FormatPath(in->local, L"%s\\AppData\\Local", in->root);
     FormatPath(in->dir, L"%s\\Tallybook", in->local);
@@ -64,7 +62,7 @@ static void CheckInstalled(Install* in, bool expected, const char* when)
     InstalledShortcutPaths(desktop, startFolder, startLink);
     const wchar_t* names[] = { L"tallybook.exe", L"index.html", L"tallyuninstall.exe" };
     for (const wchar_t* name : names) {
-        PathIn(in->dir, name, path);
+        JoinPath(in->dir, name, path);
         ok(FileExists(path) == expected, "%s: %s %s", when, u8(name), expected ? "present" : "gone");
     }
     ok(FileExists(desktop) == expected, "%s: desktop shortcut", when);
@@ -232,21 +230,23 @@ static void CheckPrivateCopy(const wchar_t* image)
     ok(shaped, "the result came from a private copy: %s", u8(image));
 }
 
-static void test_full_cycle()
+// The user's own file in the install folder survives, and so does the folder;
+// the work was done by a private copy that leaves nothing behind.
+static void test_uninstall_keeps_user_files()
 {
-    g_testContext = "full cycle";
+    g_testContext = "uninstall keeps the user's files";
     Install in;
     Prepare(&in, L"cycle");
     ok(RunInstall(&in), "install succeeded");
     CheckInstalled(&in, true, "after install");
     wchar_t foreign[MAX_PATH], installed[MAX_PATH], text[2048];
-    PathIn(in.dir, L"我的笔记.txt", foreign);
+    JoinPath(in.dir, L"我的笔记.txt", foreign);
     WriteTextFile(foreign, "the user's own file");
-
-    PathIn(in.dir, L"tallyuninstall.exe", installed);
+    JoinPath(in.dir, L"tallyuninstall.exe", installed);
     wchar_t image[MAX_PATH];
     RunUninstaller(installed, true, text, 2048, image);
-    ok(!lstrcmpW(text, L"青禾书苑 已卸载。\n\n安装文件夹中还有您自己的文件，已保留该文件夹。"), "result: %s", u8(text));
+    const wchar_t* expected = L"青禾书苑 已卸载。\n\n安装文件夹中还有您自己的文件，已保留该文件夹。";
+    ok(!lstrcmpW(text, expected), "result\n  got      %s\n  expected %s", u8(text), u8(expected));
     CheckPrivateCopy(image);
     CheckInstalled(&in, false, "after uninstall");
     ok(FileExists(foreign), "the user's own file survives");
@@ -254,18 +254,42 @@ static void test_full_cycle()
     int folders = 0;
     ok(CountTemporaryCopies(&folders) == 0, "no temporary copy left behind (%d)", CountTemporaryCopies());
     ok(folders <= 1, "at most the last private folder stays, empty (%d)", folders);
+    DeleteTree(in.root);
+}
 
-    // A second uninstall finds nothing to do, says so, and asks nothing.
+// After an uninstall (the folder left with a user's file in it), running the
+// uninstaller again finds nothing to do, says so, and asks nothing.
+static void test_nothing_installed()
+{
+    g_testContext = "nothing installed";
+    Install in;
+    Prepare(&in, L"nothing");
+    wchar_t foreign[MAX_PATH], text[2048], expected[512];
+    SHCreateDirectoryExW(0, in.dir, 0);
+    JoinPath(in.dir, L"我的笔记.txt", foreign);
+    WriteTextFile(foreign, "the user's own file");
     RunUninstallerWith(g_uninstallerExe, L"", NO_QUESTION, text, 2048);
-    wchar_t expected[512];
     FormatChecked(expected, 512, L"没有在 %s 找到 青禾书苑 的安装，无需卸载。", in.dir);
     ok(!lstrcmpW(text, expected), "second uninstall\n  got      %s\n  expected %s", u8(text), u8(expected));
+    ok(FileExists(foreign), "the user's own file stays");
+    DeleteTree(in.root);
+}
 
-    // Installing again works, and uninstalling a clean install removes its folder too.
-    DeleteFileW(foreign);
+// Installing again after an uninstall works, and uninstalling a clean
+// install removes its folder too, but not the folder above it.
+static void test_reinstall_then_clean_uninstall()
+{
+    g_testContext = "reinstall, clean uninstall";
+    Install in;
+    Prepare(&in, L"reinstall");
+    wchar_t installed[MAX_PATH], text[2048];
+    JoinPath(in.dir, L"tallyuninstall.exe", installed);
+    ok(RunInstall(&in), "install succeeded");
+    RunUninstaller(installed, true, text, 2048);
     ok(RunInstall(&in), "install again");
     CheckInstalled(&in, true, "after reinstall");
     RunUninstaller(installed, true, text, 2048);
+    ok(!lstrcmpW(text, L"青禾书苑 已卸载。"), "result\n  got      %s\n  expected 青禾书苑 已卸载。", u8(text));
     ok(wcsstr(text, L"已卸载") != 0 && !wcsstr(text, L"保留"), "result: %s", u8(text));
     CheckInstalled(&in, false, "after the second uninstall");
     ok(!DirExists(in.dir), "empty install folder removed");
@@ -280,7 +304,7 @@ static void test_answer_no()
     Prepare(&in, L"no");
     ok(RunInstall(&in), "install succeeded");
     wchar_t installed[MAX_PATH], text[2048];
-    PathIn(in.dir, L"tallyuninstall.exe", installed);
+    JoinPath(in.dir, L"tallyuninstall.exe", installed);
     RunUninstaller(installed, false, text, 2048);
     CheckInstalled(&in, true, "after No");
     RunUninstaller(installed, true, text, 2048);  // clean up
@@ -294,9 +318,9 @@ static void test_locked_launcher()
     Prepare(&in, L"locked");
     ok(RunInstall(&in), "install succeeded");
     wchar_t launcher[MAX_PATH], installed[MAX_PATH], page[MAX_PATH], text[2048];
-    PathIn(in.dir, L"tallybook.exe", launcher);
-    PathIn(in.dir, L"index.html", page);
-    PathIn(in.dir, L"tallyuninstall.exe", installed);
+    JoinPath(in.dir, L"tallybook.exe", launcher);
+    JoinPath(in.dir, L"index.html", page);
+    JoinPath(in.dir, L"tallyuninstall.exe", installed);
     HANDLE held = CreateFileW(launcher, GENERIC_READ, 0, 0, OPEN_EXISTING, 0, 0);
     ok(held != INVALID_HANDLE_VALUE, "launcher held open");
     RunUninstaller(installed, true, text, 2048);
@@ -342,55 +366,70 @@ static void CheckUserFiles(UserFiles* user, const char* when)
     ok(!strcmp(user->before, after), "%s: the user's files are unchanged\n  before:\n%s  after:\n%s", when, user->before, after);
 }
 
-// The temporary copy's old, predictable names (%TEMP%\tallyuninstall-<pid>.exe,
-// Wine's process ids go in steps of 4) taken by hard links and symbolic links
-// to a user's file, then by folders: the uninstall must neither write through
-// them nor trip over them.
-static void test_planted_temporary_names()
+// The temporary copy's old, predictable names: %TEMP%\tallyuninstall-<pid>.exe
+// (Wine's process ids go in steps of 4), for pids 4 to 2048.
+static void OldCopyName(int pid, wchar_t* out)
 {
-    g_testContext = "planted temporary names";
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    FormatChecked(out, MAX_PATH, L"%stallyuninstall-%d.exe", temp, pid);
+}
+
+// Those names taken by hard links and a symbolic link to a user's file: the
+// uninstall must neither write through them nor trip over them.
+static void test_links_at_old_copy_names()
+{
+    g_testContext = "links at the old copy names";
     Install in;
     Prepare(&in, L"planted");
     ok(RunInstall(&in), "install succeeded");
     UserFiles user;
     MakeUserFiles(&in, &user);
-    wchar_t temp[MAX_PATH], planted[MAX_PATH], installed[MAX_PATH], text[2048];
-    GetTempPathW(MAX_PATH, temp);
+    wchar_t planted[MAX_PATH], installed[MAX_PATH], text[2048];
     int links = 0;
-    for (int pid = 4; pid <= 2048; pid += 4) {
-        wchar_t name[64];
-        FormatPath(name, L"tallyuninstall-%d.exe", pid);
-        FormatChecked(planted, MAX_PATH, L"%s%s", temp, name);
-        if (pid > 4) links += CreateHardLinkW(planted, user.thesis, 0) ? 1 : 0;
+    for (int pid = 8; pid <= 2048; pid += 4) {
+        OldCopyName(pid, planted);
+        links += CreateHardLinkW(planted, user.thesis, 0) ? 1 : 0;
     }
     ok(links == 511, "hard links planted: %d of 511", links);
-    FormatChecked(planted, MAX_PATH, L"%stallyuninstall-%d.exe", temp, 4);
+    OldCopyName(4, planted);
     MakeSymbolicLink(user.thesis, planted);
     SnapshotTree(user.dir, user.before);  // the link count of thesis.txt is not its content
-    PathIn(in.dir, L"tallyuninstall.exe", installed);
+    JoinPath(in.dir, L"tallyuninstall.exe", installed);
     RunUninstaller(installed, true, text, 2048);
     ok(!lstrcmpW(text, L"青禾书苑 已卸载。"), "result with links planted: %s", u8(text));
     CheckInstalled(&in, false, "after uninstall with links planted");
     CheckUserFiles(&user, "links planted");
     for (int pid = 8; pid <= 2048; pid += 4) {
-        FormatChecked(planted, MAX_PATH, L"%stallyuninstall-%d.exe", temp, pid);
+        OldCopyName(pid, planted);
         DeleteFileW(planted);
     }
-    FormatChecked(planted, MAX_PATH, L"%stallyuninstall-%d.exe", temp, 4);
+    OldCopyName(4, planted);
     RemoveSymbolicLink(planted);
+    DeleteTree(in.root);
+}
 
-    // Folders at the same names.
-    ok(RunInstall(&in), "install again");
+// Those names taken by folders: the uninstall goes through as usual.
+static void test_folders_at_old_copy_names()
+{
+    g_testContext = "folders at the old copy names";
+    Install in;
+    Prepare(&in, L"plantdirs");
+    ok(RunInstall(&in), "install succeeded");
+    UserFiles user;
+    MakeUserFiles(&in, &user);
+    wchar_t planted[MAX_PATH], installed[MAX_PATH], text[2048];
     for (int pid = 4; pid <= 2048; pid += 4) {
-        FormatChecked(planted, MAX_PATH, L"%stallyuninstall-%d.exe", temp, pid);
+        OldCopyName(pid, planted);
         CreateDirectoryW(planted, 0);
     }
+    JoinPath(in.dir, L"tallyuninstall.exe", installed);
     RunUninstaller(installed, true, text, 2048);
     ok(!lstrcmpW(text, L"青禾书苑 已卸载。"), "result with folders planted: %s", u8(text));
     CheckInstalled(&in, false, "after uninstall with folders planted");
     ok(!DirExists(in.dir), "the install folder went with its uninstaller");
     for (int pid = 4; pid <= 2048; pid += 4) {
-        FormatChecked(planted, MAX_PATH, L"%stallyuninstall-%d.exe", temp, pid);
+        OldCopyName(pid, planted);
         RemoveDirectoryW(planted);
     }
     CheckUserFiles(&user, "folders planted");
@@ -411,8 +450,8 @@ static void test_backup_copy()
     const wchar_t* names[] = { L"tallybook.exe", L"index.html", L"tallyuninstall.exe" };
     for (const wchar_t* name : names) {
         wchar_t from[MAX_PATH], to[MAX_PATH];
-        PathIn(in.dir, name, from);
-        PathIn(backup, name, to);
+        JoinPath(in.dir, name, from);
+        JoinPath(backup, name, to);
         CopyFileW(from, to, FALSE);
     }
     char backupBefore[SNAPSHOT_CAPACITY], installBefore[SNAPSHOT_CAPACITY];
@@ -420,7 +459,7 @@ static void test_backup_copy()
     SnapshotTree(backup, backupBefore);
     SnapshotTree(in.dir, installBefore);
     wchar_t backupUninstaller[MAX_PATH];
-    PathIn(backup, L"tallyuninstall.exe", backupUninstaller);
+    JoinPath(backup, L"tallyuninstall.exe", backupUninstaller);
     RunUninstallerWith(backupUninstaller, L"", NO_QUESTION, text, 2048);
     FormatChecked(expected, 1024,
                   L"这个 tallyuninstall.exe 不是已安装的卸载程序，没有删除任何内容。\n\n"
@@ -448,7 +487,7 @@ static void test_finish_by_hand()
     static char after[SNAPSHOT_CAPACITY];
     SnapshotTree(in.dir, installBefore);
     wchar_t installed[MAX_PATH], args[MAX_PATH + 32], text[2048];
-    PathIn(in.dir, L"tallyuninstall.exe", installed);
+    JoinPath(in.dir, L"tallyuninstall.exe", installed);
     // A real handle this time: of the test itself, which is the parent but not the uninstaller.
     HANDLE self = 0;
     DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &self,
@@ -489,7 +528,7 @@ static void test_linked_install_folder()
     char before[SNAPSHOT_CAPACITY];
     static char after[SNAPSHOT_CAPACITY];
     SnapshotTree(other, before);
-    PathIn(in.dir, L"tallyuninstall.exe", installed);
+    JoinPath(in.dir, L"tallyuninstall.exe", installed);
     RunUninstallerWith(installed, L"", NO_QUESTION, text, 2048);
     FormatChecked(expected, 1024, L"安装文件夹 %s 是一个链接，为保护它指向的文件，没有删除任何内容。", in.dir);
     ok(!lstrcmpW(text, expected), "linked folder\n  got      %s\n  expected %s", u8(text), u8(expected));
@@ -512,9 +551,9 @@ static void test_linked_files()
     UserFiles user;
     MakeUserFiles(&in, &user);
     wchar_t page[MAX_PATH], launcher[MAX_PATH], installed[MAX_PATH], text[2048];
-    PathIn(in.dir, L"index.html", page);
-    PathIn(in.dir, L"tallybook.exe", launcher);
-    PathIn(in.dir, L"tallyuninstall.exe", installed);
+    JoinPath(in.dir, L"index.html", page);
+    JoinPath(in.dir, L"tallybook.exe", launcher);
+    JoinPath(in.dir, L"tallyuninstall.exe", installed);
     wchar_t userPage[MAX_PATH], userProgram[MAX_PATH];
     JoinPath(user.dir, L"index.html", userPage);
     JoinPath(user.dir, L"tallybook.exe", userProgram);
@@ -562,7 +601,7 @@ static void test_foreign_shortcut_and_keys()
     RegCloseKey(key);
     DWORD before = 0;
     unsigned char* shortcut = ReadWholeFile(desktop, &before);
-    PathIn(in.dir, L"tallyuninstall.exe", installed);
+    JoinPath(in.dir, L"tallyuninstall.exe", installed);
     RunUninstaller(installed, true, text, 2048);
     ok(!lstrcmpW(text, L"青禾书苑 已卸载。"), "result: %s", u8(text));
     DWORD after = 0;
@@ -633,8 +672,8 @@ static void test_temp_unusable()
     ok(RunInstall(&in), "install succeeded");
     wchar_t installed[MAX_PATH], missing[MAX_PATH], text[2048], expected[1024];
     wchar_t savedTmp[MAX_PATH] = L"", savedTemp[MAX_PATH] = L"";
-    PathIn(in.dir, L"tallyuninstall.exe", installed);
-    PathIn(in.root, L"no such folder", missing);
+    JoinPath(in.dir, L"tallyuninstall.exe", installed);
+    JoinPath(in.root, L"no such folder", missing);
     GetEnvironmentVariableW(L"TMP", savedTmp, MAX_PATH);
     GetEnvironmentVariableW(L"TEMP", savedTemp, MAX_PATH);
     SetEnvironmentVariableW(L"TMP", missing);
@@ -649,8 +688,8 @@ static void test_temp_unusable()
                   L"临时文件夹（%%TEMP%%）可用后，再次运行卸载即可删除它们。", installed);
     ok(!lstrcmpW(text, expected), "result\n  got      %s\n  expected %s", u8(text), u8(expected));
     wchar_t launcher[MAX_PATH], page[MAX_PATH], desktop[MAX_PATH], startFolder[MAX_PATH], startLink[MAX_PATH];
-    PathIn(in.dir, L"tallybook.exe", launcher);
-    PathIn(in.dir, L"index.html", page);
+    JoinPath(in.dir, L"tallybook.exe", launcher);
+    JoinPath(in.dir, L"index.html", page);
     InstalledShortcutPaths(desktop, startFolder, startLink);
     ok(!FileExists(launcher) && !FileExists(page), "the program files are removed");
     ok(!FileExists(desktop) && !FileExists(startLink), "the shortcuts are removed");
@@ -698,10 +737,10 @@ static void test_stale_private_folders()
                                L"tallyuninstall-0000000000000003", L"tallyuninstall-0000000000000004",
                                L"tallyuninstall-0000000000000005", L"tallyuninstall-0000000000000007",
                                L"tallyuninstall-notours" };
-    for (const wchar_t* name : names) { PathIn(root, name, path); CreateDirectoryW(path, 0); }
-    PathIn(root, L"user", user);
+    for (const wchar_t* name : names) { JoinPath(root, name, path); CreateDirectoryW(path, 0); }
+    JoinPath(root, L"user", user);
     CreateDirectoryW(user, 0);
-    PathIn(user, L"tallyuninstall.exe", userCopy);
+    JoinPath(user, L"tallyuninstall.exe", userCopy);
     CopyFileW(g_uninstallerExe, userCopy, FALSE);
     FormatPath(file, L"%s\\tallyuninstall-0000000000000002\\tallyuninstall.exe", root);
     CopyFileW(g_uninstallerExe, file, FALSE);
@@ -717,7 +756,7 @@ static void test_stale_private_folders()
     WriteTextFile(file, "the user's own");
     FormatPath(file, L"%s\\tallyuninstall-0000000000000007\\tallyuninstall.exe", root);
     ok(CreateHardLinkW(file, userCopy, 0), "a second name of the user's file in tallyuninstall-…0007");
-    PathIn(root, L"tallyuninstall-0000000000000006", path);
+    JoinPath(root, L"tallyuninstall-0000000000000006", path);
     ok(MakeSymbolicLink(user, path), "a link tallyuninstall-…0006 to the user's folder");
     char before[SNAPSHOT_CAPACITY];
     static char after[SNAPSHOT_CAPACITY];
@@ -731,7 +770,7 @@ static void test_stale_private_folders()
         { L"tallyuninstall-0000000000000007", true },  { L"tallyuninstall-notours", true },
     };
     for (auto& e : expect) {
-        PathIn(root, e.name, path);
+        JoinPath(root, e.name, path);
         ok((GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES) == e.stays, "%s %s", u8(e.name), e.stays ? "stays" : "goes");
     }
     FormatPath(file, L"%s\\tallyuninstall-0000000000000003\\tallyuninstall.exe", root);
@@ -747,7 +786,7 @@ static void test_stale_private_folders()
         CloseHandle(running.hProcess);
         CloseHandle(running.hThread);
     }
-    PathIn(root, L"tallyuninstall-0000000000000006", path);
+    JoinPath(root, L"tallyuninstall-0000000000000006", path);
     RemoveSymbolicLink(path);
     DeleteTree(root);
 }
@@ -788,7 +827,7 @@ static void test_three_cycles()
     SnapshotTree(desktop, desktopBefore);
     SnapshotTree(programs, programsBefore);
     SnapshotTree(in.local, localBefore);
-    PathIn(in.dir, L"tallyuninstall.exe", installed);
+    JoinPath(in.dir, L"tallyuninstall.exe", installed);
     wchar_t text[2048];
     for (int cycle = 1; cycle <= 3; ++cycle) {
         ok(RunInstall(&in), "cycle %d: install", cycle);
@@ -827,7 +866,7 @@ static void test_long_bases()
         ok(installed == (n <= 230), "base of %d characters: install %s", n, installed ? "succeeded" : "failed");
         if (installed) {
             wchar_t uninstaller[MAX_PATH];
-            PathIn(in.dir, L"tallyuninstall.exe", uninstaller);
+            JoinPath(in.dir, L"tallyuninstall.exe", uninstaller);
             RunUninstaller(uninstaller, true, text, 2048);
             ok(!lstrcmpW(text, L"青禾书苑 已卸载。"), "base of %d characters: %s", n, u8(text));
             CheckInstalled(&in, false, "after uninstall");
@@ -847,7 +886,7 @@ static void test_traced_uninstall()
     Prepare(&in, L"traced");
     ok(RunInstall(&in), "install succeeded");
     wchar_t installed[MAX_PATH], text[2048];
-    PathIn(in.dir, L"tallyuninstall.exe", installed);
+    JoinPath(in.dir, L"tallyuninstall.exe", installed);
     RunUninstaller(installed, true, text, 2048);
     ok(!lstrcmpW(text, L"青禾书苑 已卸载。"), "result: %s", u8(text));
     DeleteTree(in.root);
@@ -904,10 +943,13 @@ int wmain(int argc, wchar_t** argv)
     test_stale_private_folders();
     test_temp_unusable();
     test_three_cycles();
-    test_full_cycle();
+    test_uninstall_keeps_user_files();
+    test_nothing_installed();
+    test_reinstall_then_clean_uninstall();
     test_answer_no();
     test_locked_launcher();
-    test_planted_temporary_names();
+    test_links_at_old_copy_names();
+    test_folders_at_old_copy_names();
     test_backup_copy();
     test_finish_by_hand();
     test_linked_install_folder();
