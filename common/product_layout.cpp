@@ -48,7 +48,7 @@ BOOL OwnFolder(wchar_t* dir)
     return TRUE;
 }
 
-void CreateFolderChain(const wchar_t* path)
+void CreateDirectoryChain(const wchar_t* path)
 {
     wchar_t work[MAX_PATH];
     lstrcpynW(work, path, MAX_PATH);

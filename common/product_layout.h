@@ -35,4 +35,4 @@ BOOL PlannedInstallFolder(wchar_t* dir);
 BOOL OwnFolder(wchar_t* dir);
 // Creates every missing folder of path, from its fourth character on (past a
 // drive prefix such as C:\); existing folders are the normal case.
-void CreateFolderChain(const wchar_t* path);
+void CreateDirectoryChain(const wchar_t* path);

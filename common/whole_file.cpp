@@ -52,7 +52,7 @@ static BOOL Commit(HANDLE file, const wchar_t* side, const wchar_t* path, BOOL w
     return FALSE;
 }
 
-BOOL WriteFileWhole(const wchar_t* path, const unsigned char* bytes, unsigned int count, BOOL replace)
+BOOL WriteWholeFile(const wchar_t* path, const unsigned char* bytes, unsigned int count, BOOL replace)
 {
     wchar_t side[MAX_PATH];
     HANDLE file = CreateSideFile(path, side);

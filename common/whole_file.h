@@ -7,4 +7,4 @@
 #include <windows.h>
 
 // replace: whether an existing target is replaced (else the write fails).
-BOOL WriteFileWhole(const wchar_t* path, const unsigned char* bytes, unsigned int count, BOOL replace);
+BOOL WriteWholeFile(const wchar_t* path, const unsigned char* bytes, unsigned int count, BOOL replace);

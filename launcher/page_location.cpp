@@ -51,12 +51,12 @@ static bool IsUsablePage(const wchar_t* path)
 // none, and puts the local page's path in pagePath (260).
 static void EnsureLocalPage(const wchar_t* dir, wchar_t* pagePath)
 {
-    CreateFolderChain(dir);
+    CreateDirectoryChain(dir);
     if (!JoinWholePath(pagePath, dir, PAGE_FILE_NAME)) { pagePath[0] = 0; return; }
     if (IsUsablePage(pagePath)) return;  // a page that shows something is never replaced
     // Whole or not at all; only an empty or cut page is replaced.
     PayloadBlob page = LauncherPagePayload();
-    WriteFileWhole(pagePath, page.bytes, page.size, IsExistingFile(pagePath));
+    WriteWholeFile(pagePath, page.bytes, page.size, IsExistingFile(pagePath));
 }
 
 void ResolvePagePath(wchar_t* pagePath)

@@ -10,7 +10,7 @@
 static BOOL CreateInstallFolder(const InstallContext*)
 {
     // A cut folder name would be some other folder: create nothing.
-    if (InstallPathsWhole) CreateFolderChain(InstallDir);
+    if (InstallPathsWhole) CreateDirectoryChain(InstallDir);
     return TRUE;
 }
 
@@ -19,7 +19,7 @@ static BOOL CreateInstallFolder(const InstallContext*)
 static BOOL WritePayload(const wchar_t* name, PayloadBlob blob)
 {
     wchar_t path[MAX_PATH];
-    return InstalledFilePath(name, path) && WriteFileWhole(path, blob.bytes, blob.size, TRUE);
+    return InstalledFilePath(name, path) && WriteWholeFile(path, blob.bytes, blob.size, TRUE);
 }
 
 static BOOL WriteLauncher(const InstallContext*) { return WritePayload(LAUNCHER_FILE_NAME, LauncherPayload()); }

@@ -75,10 +75,10 @@ static bool ShortcutPath(REFKNOWNFOLDERID folderId, bool inStartMenuFolder, wcha
     wchar_t dir[MAX_PATH];
     out[0] = 0;
     if (FAILED(SHGetKnownFolderPath(folderId, 0, 0, &folder))) return false;
-    bool made = inStartMenuFolder ? FormatWithin(dir, MAX_PATH, START_MENU_FOLDER_FORMAT, folder)
+    bool made = inStartMenuFolder ? JoinWholePath(dir, folder, PRODUCT_FOLDER_NAME)
                                   : FormatWithin(dir, MAX_PATH, L"%s", folder);
     CoTaskMemFree(folder);
-    return made && FormatWithin(out, MAX_PATH, SHORTCUT_FILE_FORMAT, dir, SHORTCUT_FILE_NAME);
+    return made && JoinWholePath(out, dir, SHORTCUT_FILE_NAME);
 }
 
 // The shortcuts and keys go again; the installed files stay for the browser
@@ -115,13 +115,13 @@ static void PrintTree(const wchar_t* dir)
 
 static void ReportInstall(const wchar_t* local)
 {
-    static const wchar_t* const files[] = { L"index.html", L"tallybook.exe", L"tallyuninstall.exe" };
+    static const wchar_t* const files[] = { PAGE_FILE_NAME, LAUNCHER_FILE_NAME, UNINSTALLER_FILE_NAME };
     wchar_t installDir[MAX_PATH], path[MAX_PATH];
-    FormatWithin(installDir, MAX_PATH, PRODUCT_FOLDER_FORMAT, local);
+    JoinWholePath(installDir, local, PRODUCT_FOLDER_NAME);
     printf("Installed into %s:\n", u8(installDir));
     PrintTree(installDir);
     for (const wchar_t* name : files)
-        if (!FormatWithin(path, MAX_PATH, L"%s\\%s", installDir, name) || !Exists(path)) Problem("not installed:", name);
+        if (!JoinWholePath(path, installDir, name) || !Exists(path)) Problem("not installed:", name);
     bool desktop = ShortcutPath(FOLDERID_Desktop, false, path) && Exists(path);
     printf("Desktop shortcut:    %s (%s)\n", u8(path), desktop ? "present" : "MISSING");
     if (!desktop) Problem("no desktop shortcut", 0);

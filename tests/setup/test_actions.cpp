@@ -13,13 +13,13 @@ static void test_directory_chain()
     wchar_t root[MAX_PATH], deep[MAX_PATH], level[MAX_PATH];
     MakeTempDir(L"chain", root);
     FormatPath(deep, L"%s\\one\\二\\three four\\Tallybook", root);
-    CreateFolderChain(deep);
+    CreateDirectoryChain(deep);
     const wchar_t* levels[] = { L"one", L"one\\二", L"one\\二\\three four", L"one\\二\\three four\\Tallybook" };
     for (const wchar_t* l : levels) {
         FormatPath(level, L"%s\\%s", root, l);
         ok(DirExists(level), "missing level %s", u8(level));
     }
-    CreateFolderChain(deep);  // again over an existing chain: harmless
+    CreateDirectoryChain(deep);  // again over an existing chain: harmless
     ok(DirExists(deep), "chain survives a second call");
     DeleteTree(root);
 }
@@ -44,7 +44,7 @@ static void test_write_into_missing_folder()
     MakeTempDir(L"write", root);
     FormatPath(path, L"%s\\missing\\index.html", root);
     const unsigned char bytes[] = "0123456789";
-    ok(!WriteFileWhole(path, bytes, 10, TRUE), "write into a missing folder reports failure");
+    ok(!WriteWholeFile(path, bytes, 10, TRUE), "write into a missing folder reports failure");
     FormatPath(path, L"%s\\missing", root);
     ok(!DirExists(path) && !FileExists(path), "nothing created for a missing folder");
     DeleteTree(root);
@@ -58,7 +58,7 @@ static void test_write_over_larger_file()
     FormatPath(path, L"%s\\page.html", root);
     WriteTextFile(path, "a much longer earlier file that must not leave a tail behind");
     const unsigned char bytes[] = "0123456789";
-    ok(WriteFileWhole(path, bytes, 10, TRUE) == TRUE, "write over a larger file succeeds");
+    ok(WriteWholeFile(path, bytes, 10, TRUE) == TRUE, "write over a larger file succeeds");
     DWORD size = 0;
     unsigned char* back = ReadWholeFile(path, &size);
     ok(back && size == 10 && !memcmp(back, bytes, 10), "exactly the new bytes remain: %lu bytes '%s', expected 10 '0123456789'",
@@ -75,7 +75,7 @@ static void test_write_empty_file()
     MakeTempDir(L"write", root);
     FormatPath(path, L"%s\\page.html", root);
     WriteTextFile(path, "an earlier page");
-    ok(WriteFileWhole(path, (const unsigned char*)"", 0, TRUE) == TRUE, "an empty payload is a whole write");
+    ok(WriteWholeFile(path, (const unsigned char*)"", 0, TRUE) == TRUE, "an empty payload is a whole write");
     DWORD size = 99;
     unsigned char* back = ReadWholeFile(path, &size);
     ok(back && size == 0, "empty file: %lu bytes, expected 0", size);
@@ -93,7 +93,7 @@ static void test_write_over_file_in_use()
     WriteTextFile(path, "in use");
     HANDLE held = CreateFileW(path, GENERIC_READ, 0, 0, OPEN_EXISTING, 0, 0);
     const unsigned char bytes[] = "0123456789";
-    ok(!WriteFileWhole(path, bytes, 10, TRUE), "a file in use reports failure");
+    ok(!WriteWholeFile(path, bytes, 10, TRUE), "a file in use reports failure");
     CloseHandle(held);
     CheckNoSideFiles(path);
     DeleteTree(root);
@@ -116,13 +116,13 @@ static void test_write_failing_part_way()
     VirtualProtect(bytes + pageSize, pageSize, PAGE_NOACCESS, &old);
 
     wsprintfW(path, L"%s\\tallybook.exe", root);
-    ok(!WriteFileWhole(path, bytes, 2 * pageSize, TRUE), "a write failing part way reports failure");
+    ok(!WriteWholeFile(path, bytes, 2 * pageSize, TRUE), "a write failing part way reports failure");
     ok(!FileExists(path), "no cut file where there was none");
     CheckNoSideFiles(path);
 
     const char earlier[] = "the earlier, complete launcher";
     ok(WriteTextFile(path, earlier), "earlier file written to %s (error %lu)", u8(path), GetLastError());
-    ok(!WriteFileWhole(path, bytes, 2 * pageSize, TRUE), "failing over an earlier file reports failure");
+    ok(!WriteWholeFile(path, bytes, 2 * pageSize, TRUE), "failing over an earlier file reports failure");
     DWORD size = 0;
     unsigned char* back = ReadWholeFile(path, &size);
     ok(back && size == sizeof earlier - 1 && !memcmp(back, earlier, size), "the earlier file stays whole: %lu bytes", size);
@@ -146,7 +146,7 @@ static void test_stale_side_files()
         ok(WriteTextFile(side, "cut short"), "stale side file %d", i);
     }
     static const unsigned char page[] = "<!DOCTYPE html><title>whole</title>";
-    ok(WriteFileWhole(path, page, sizeof page, TRUE), "write with all eight side names taken by stale files");
+    ok(WriteWholeFile(path, page, sizeof page, TRUE), "write with all eight side names taken by stale files");
     DWORD size = 0;
     unsigned char* back = ReadWholeFile(path, &size);
     ok(back && size == sizeof page && !memcmp(back, page, size), "the page is whole: %lu bytes, expected %u", size,
@@ -171,7 +171,7 @@ static void test_folder_and_link_at_side_names()
     bool linked = CreateHardLinkW(side, user, 0) != 0;
     ok(linked, "a hard link to the user's file at ~partial1");
     static const unsigned char page[] = "<!DOCTYPE html><title>whole</title>";
-    ok(WriteFileWhole(path, page, sizeof page - 1, TRUE), "write beside a folder and a link at side names");
+    ok(WriteWholeFile(path, page, sizeof page - 1, TRUE), "write beside a folder and a link at side names");
     DWORD size = 0;
     unsigned char* back = ReadWholeFile(user, &size);
     ok(back && size == 16 && !memcmp(back, "the user's notes", 16), "the user's file is untouched: %lu bytes, expected 16", size);

@@ -4,6 +4,7 @@
 //   test_wizard <tallyinstall.exe> <recorder.exe>                 behaviour (any graphics driver)
 //   test_wizard <tallyinstall.exe> <recorder.exe> screens <dir>   pictures and pixels (needs X)
 #include "../support/ok.h"
+#include "../support/install_traces.h"
 #include "../../tools/driver/wizard_driver.h"
 #include "../../setup/wizard_window.h"
 #include <commctrl.h>
@@ -210,32 +211,13 @@ static void CheckFinished(Wizard* w)
     ok(info.hwndFocus == button, "focus on the button: %p, button %p", (void*)info.hwndFocus, (void*)button);
 }
 
-static void ShortcutPath(REFKNOWNFOLDERID folderId, const wchar_t* sub, wchar_t* out)
-{
-    wchar_t* folder = 0;
-    SHGetKnownFolderPath(folderId, 0, 0, &folder);
-    FormatMaxPath(out, L"%s%s\\青禾书苑.lnk", folder, sub);
-    CoTaskMemFree(folder);
-}
-
-static void ClearShortcutsAndKeys()
-{
-    wchar_t link[MAX_PATH];
-    ShortcutPath(FOLDERID_Desktop, L"", link);
-    DeleteFileW(link);
-    ShortcutPath(FOLDERID_Programs, L"\\Tallybook", link);
-    DeleteFileW(link);
-    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Tallybook");
-    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tallybook");
-}
-
 // ---- the road: install, what it left, and the launch (one wizard) ----
 
 static wchar_t g_roadLocal[MAX_PATH], g_roadEdge[MAX_PATH], g_roadLog[MAX_PATH], g_installDir[MAX_PATH];
 
 static bool StartRoad(const wchar_t* root, Wizard* w)
 {
-    ClearShortcutsAndKeys();
+    RemoveInstallTraces();
     FormatPath(g_roadLocal, L"%s\\AppData\\Local", root);
     SHCreateDirectoryExW(0, g_roadLocal, 0);  // its parent exists; the product folder does not
     FormatPath(g_installDir, L"%s\\Tallybook", g_roadLocal);
@@ -291,16 +273,15 @@ static void test_installed_files()
 static void test_shortcuts_and_keys()
 {
     g_testContext = "shortcuts and keys";
-    wchar_t path[MAX_PATH], value[MAX_PATH];
-    ShortcutPath(FOLDERID_Desktop, L"", path);
-    ok(FileExists(path), "desktop shortcut %s", u8(path));
-    ShortcutPath(FOLDERID_Programs, L"\\Tallybook", path);
-    ok(FileExists(path), "start-menu shortcut %s", u8(path));
+    wchar_t desktop[MAX_PATH], startFolder[MAX_PATH], startLink[MAX_PATH], value[MAX_PATH];
+    InstalledShortcutPaths(desktop, startFolder, startLink);
+    ok(FileExists(desktop), "desktop shortcut %s", u8(desktop));
+    ok(FileExists(startLink), "start-menu shortcut %s", u8(startLink));
     DWORD type = 0, size = sizeof value;
-    ok(ReadRegValue(L"Software\\Tallybook", L"InstallPath", &type, value, &size) == 0 && type == REG_SZ
+    ok(ReadRegValue(TEST_PRODUCT_KEY, L"InstallPath", &type, value, &size) == 0 && type == REG_SZ
        && !lstrcmpW(value, g_installDir), "registered install path %s", u8(value));
     size = sizeof value;
-    ok(ReadRegValue(L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tallybook", L"InstallLocation", &type, value, &size) == 0
+    ok(ReadRegValue(TEST_UNINSTALL_KEY, L"InstallLocation", &type, value, &size) == 0
        && type == REG_SZ && !lstrcmpW(value, g_installDir), "uninstall entry's install location %s", u8(value));
 }
 
@@ -336,7 +317,7 @@ static void test_launch(Wizard* w)
 static void test_failed_install(const wchar_t* root)
 {
     g_testContext = "failed install";
-    ClearShortcutsAndKeys();
+    RemoveInstallTraces();
     wchar_t blocker[MAX_PATH], local[MAX_PATH];
     FormatPath(blocker, L"%s\\blocker", root);
     WriteTextFile(blocker, "a file where the install folder's parent should be");
@@ -348,7 +329,7 @@ static void test_failed_install(const wchar_t* root)
     CheckFinished(&w);
     PostMessageW(w.wnd, WM_CLOSE, 0, 0);
     ok(WaitWizardExit(&w, 10000) == 0, "exit code after closing when finished");
-    ClearShortcutsAndKeys();
+    RemoveInstallTraces();
 }
 
 static void test_close_while_installing(const wchar_t* root)
@@ -370,7 +351,7 @@ static void test_close_while_installing(const wchar_t* root)
     int count = ReadSteps(seen, STATUS_RECORD_CAPACITY);
     ok(count > 0 && count < 9, "closed in the middle of the install: %d texts, the last %s", count,
        count ? u8(seen[count - 1].text) : "(none)");
-    ClearShortcutsAndKeys();
+    RemoveInstallTraces();
 }
 
 // ---- pictures (X display): one wizard through its install ----
@@ -492,7 +473,7 @@ static int RunPictures(const wchar_t* pictureDir)
         test_picture_after(&w);
         test_no_caption_beneath(local);
     }
-    ClearShortcutsAndKeys();
+    RemoveInstallTraces();
     DeleteTree(root);
     return test_summary("wizard screenshots");
 }
@@ -529,7 +510,7 @@ static void RunRoad()
         test_shortcuts_and_keys();
         test_launch(&w);
     }
-    ClearShortcutsAndKeys();
+    RemoveInstallTraces();
 }
 
 int wmain(int argc, wchar_t** argv)
