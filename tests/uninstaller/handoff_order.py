@@ -46,8 +46,10 @@ def main():
         print(f"FAIL: expected one hand-off (CreateProcessW with --finish), saw {len(starters)}")
         return 1
     handed_at, starter = starters[0]
-    exits = [float(t) for t, pid, name, _ in calls if pid == starter and name == "ExitProcess"]
-    asks = [float(t) for t, pid, name, _ in calls
+    # Times have millisecond steps: within one, the trace's own order (each line
+    # is written as its call is made) tells which came first.
+    exits = [(float(t), i) for i, (t, pid, name, _) in enumerate(calls) if pid == starter and name == "ExitProcess"]
+    asks = [(float(t), i) for i, (t, pid, name, _) in enumerate(calls)
             if pid != starter and name == "QueryFullProcessImageNameW" and float(t) >= float(handed_at)]
     for t, pid, name, args in calls:
         if float(t) >= float(handed_at):
@@ -56,10 +58,10 @@ def main():
         print(f"FAIL: starter {starter} ExitProcess calls {len(exits)}, the copy's image queries {len(asks)}")
         return 1
     if asks[0] >= exits[0]:
-        print(f"FAIL: the copy asked for its starter's image at {asks[0]:.3f}, after the starter ended at "
-              f"{exits[0]:.3f}; Windows would not have answered")
+        print(f"FAIL: the copy asked for its starter's image at {asks[0][0]:.3f}, after the starter ended at "
+              f"{exits[0][0]:.3f}; Windows would not have answered")
         return 1
-    print(f"ok: the copy checked its starter at {asks[0]:.3f}, {1000 * (exits[0] - asks[0]):.0f} ms before it ended")
+    print(f"ok: the copy checked its starter at {asks[0][0]:.3f}, {1000 * (exits[0][0] - asks[0][0]):.0f} ms before it ended")
     return 0
 
 
