@@ -112,21 +112,6 @@ bool DirExists(const wchar_t* path)
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-unsigned char* ReadWholeFile(const wchar_t* path, DWORD* size)
-{
-    *size = 0;
-    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, 0, OPEN_EXISTING, 0, 0);
-    if (file == INVALID_HANDLE_VALUE) return 0;
-    DWORD length = GetFileSize(file, 0);
-    unsigned char* bytes = (unsigned char*)HeapAlloc(GetProcessHeap(), 0, length + 1);
-    DWORD got = 0;
-    if (!ReadFile(file, bytes, length, &got, 0)) got = 0;
-    CloseHandle(file);
-    bytes[got] = 0;
-    *size = got;
-    return bytes;
-}
-
 bool WriteTextFile(const wchar_t* path, const char* text)
 {
     HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, 0, CREATE_ALWAYS, 0, 0);

@@ -37,8 +37,6 @@ void MakeTempDir(const wchar_t* tag, wchar_t* out /* MAX_PATH */);
 void DeleteTree(const wchar_t* path);
 bool FileExists(const wchar_t* path);
 bool DirExists(const wchar_t* path);
-// Reads a whole file into a heap buffer (free with HeapFree); size in *size.
-unsigned char* ReadWholeFile(const wchar_t* path, DWORD* size);
 bool WriteTextFile(const wchar_t* path, const char* text);
 // A program argument as a Windows path: Unix paths ctest passes become Z:\...
 void ArgToWindowsPath(const wchar_t* arg, wchar_t* out /* MAX_PATH */);

@@ -40,3 +40,18 @@ bool WindowsPathFromArg(const wchar_t* arg, wchar_t* out)
     for (wchar_t* p = out; *p; ++p) if (*p == L'/') *p = L'\\';
     return true;
 }
+
+unsigned char* ReadWholeFile(const wchar_t* path, DWORD* size)
+{
+    *size = 0;
+    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, 0, OPEN_EXISTING, 0, 0);
+    if (file == INVALID_HANDLE_VALUE) return 0;
+    DWORD length = GetFileSize(file, 0);
+    unsigned char* bytes = (unsigned char*)HeapAlloc(GetProcessHeap(), 0, length + 1);
+    DWORD got = 0;
+    if (bytes && !ReadFile(file, bytes, length, &got, 0)) got = 0;
+    CloseHandle(file);
+    if (bytes) bytes[got] = 0;
+    *size = got;
+    return bytes;
+}

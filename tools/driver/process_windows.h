@@ -13,3 +13,6 @@ bool FormatWithin(wchar_t* out, int capacity, const wchar_t* format, ...);
 // A program argument as a Windows path: a Unix path becomes Z:\...; false
 // (out empty) when it does not fit MAX_PATH.
 bool WindowsPathFromArg(const wchar_t* arg, wchar_t* out /* MAX_PATH */);
+// Reads a whole file into a heap buffer with a terminating zero (free with
+// HeapFree); null when it can't be opened. Its size in *size.
+unsigned char* ReadWholeFile(const wchar_t* path, DWORD* size);

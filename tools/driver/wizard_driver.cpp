@@ -151,26 +151,11 @@ bool PlaceStandInBrowser(const wchar_t* recorderExe, const wchar_t* localAppData
     return CopyFileW(recorderExe, edge, FALSE) != 0;
 }
 
-unsigned char* ReadFileBytes(const wchar_t* path, DWORD* size)
-{
-    *size = 0;
-    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, 0, OPEN_EXISTING, 0, 0);
-    if (file == INVALID_HANDLE_VALUE) return 0;
-    DWORD length = GetFileSize(file, 0);
-    unsigned char* bytes = (unsigned char*)HeapAlloc(GetProcessHeap(), 0, length + 1);
-    DWORD got = 0;
-    if (bytes && !ReadFile(file, bytes, length, &got, 0)) got = 0;
-    CloseHandle(file);
-    if (bytes) bytes[got] = 0;
-    *size = got;
-    return bytes;
-}
-
 unsigned char* WaitForRecordedCommand(const wchar_t* log, DWORD* bytes, DWORD ms)
 {
     DWORD start = GetTickCount();
     for (;;) {
-        unsigned char* recorded = ReadFileBytes(log, bytes);
+        unsigned char* recorded = ReadWholeFile(log, bytes);
         if (*bytes) return recorded;
         if (recorded) HeapFree(GetProcessHeap(), 0, recorded);
         if (GetTickCount() - start >= ms) return 0;

@@ -48,5 +48,3 @@ bool PlaceStandInBrowser(const wchar_t* recorderExe, const wchar_t* localAppData
 // What the stand-in recorded, once it has written anything (heap, free with
 // HeapFree; null when nothing came within ms).
 unsigned char* WaitForRecordedCommand(const wchar_t* log, DWORD* bytes, DWORD ms);
-// Reads a whole file into a heap buffer with a terminating zero (free with HeapFree).
-unsigned char* ReadFileBytes(const wchar_t* path, DWORD* size);
