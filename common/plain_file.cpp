@@ -1,6 +1,7 @@
 // Plain-file deletion shared by the side files, the hand-off clean-up and the
 // uninstaller.
 #include "plain_file.h"
+#include "held_wait.h"
 
 BOOL IsLinkReparseTag(DWORD tag)
 {
@@ -32,8 +33,13 @@ BOOL IsLinkPath(const wchar_t* path)
 
 HANDLE OpenItself(const wchar_t* path, DWORD extraAccess, DWORD shareMode)
 {
-    return CreateFileW(path, DELETE | FILE_READ_ATTRIBUTES | extraAccess, shareMode, 0, OPEN_EXISTING,
-                       FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, 0);
+    HANDLE h;
+    DWORD waited = 0;
+    do {
+        h = CreateFileW(path, DELETE | FILE_READ_ATTRIBUTES | extraAccess, shareMode, 0, OPEN_EXISTING,
+                        FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, 0);
+    } while (h == INVALID_HANDLE_VALUE && WaitWhileHeld(GetLastError(), &waited));
+    return h;
 }
 
 BOOL IsPlainFile(HANDLE h)
@@ -46,7 +52,12 @@ BOOL IsPlainFile(HANDLE h)
 BOOL DeleteThroughHandle(HANDLE h)
 {
     FILE_DISPOSITION_INFO disposition = { TRUE };
-    return SetFileInformationByHandle(h, FileDispositionInfo, &disposition, sizeof disposition);
+    BOOL deleted;
+    DWORD waited = 0;
+    do {
+        deleted = SetFileInformationByHandle(h, FileDispositionInfo, &disposition, sizeof disposition);
+    } while (!deleted && WaitWhileHeld(GetLastError(), &waited));
+    return deleted;
 }
 
 BOOL DeletePlainFile(const wchar_t* path, DWORD extraAccess)

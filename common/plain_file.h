@@ -13,7 +13,8 @@ BOOL IsLinkHandle(HANDLE h);
 // The same for a path itself, as its folder lists it; false when it is absent.
 BOOL IsLinkPath(const wchar_t* path);
 // path itself, never what it leads to, open for deletion (plus extraAccess);
-// INVALID_HANDLE_VALUE when it can't be opened so.
+// INVALID_HANDLE_VALUE when it can't be opened so. A file another program
+// holds is waited for (held_wait.h), and so is its deletion below.
 HANDLE OpenItself(const wchar_t* path, DWORD extraAccess, DWORD shareMode);
 // True when the handle is a file (not a folder, not a link) with one name only.
 BOOL IsPlainFile(HANDLE h);

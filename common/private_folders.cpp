@@ -4,6 +4,7 @@
 #include "private_folders.h"
 #include "plain_file.h"
 #include "product_layout.h"
+#include "held_wait.h"
 
 const wchar_t PRIVATE_FOLDER_PREFIX[] = L"tallyuninstall-";
 
@@ -56,7 +57,7 @@ static void RemoveIfStale(const wchar_t* folder)
               && !(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && EmptyOfIdleCopies(folder);
     CloseHandle(held);
     // Only an empty folder (or, had it been swapped since, the link itself) can go.
-    if (stale) RemoveDirectoryW(folder);
+    if (stale) RemoveFolderOnceFree(folder);
 }
 
 void RemoveStalePrivateFolders(const wchar_t* temp)

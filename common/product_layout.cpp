@@ -61,3 +61,9 @@ void CreateDirectoryChain(const wchar_t* path)
     }
     CreateDirectoryW(work, 0);
 }
+
+BOOL IsFolderPath(const wchar_t* path)
+{
+    DWORD attributes = GetFileAttributesW(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}

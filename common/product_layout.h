@@ -21,6 +21,8 @@ extern const GUID PROGRAMS_FOLDER_ID;             // FOLDERID_Programs
 BOOL FormatWholePath(wchar_t* dest, const wchar_t* format, const wchar_t* first, const wchar_t* second = 0);
 // dir\name, the one way the programs put a name into a folder; false when cut.
 BOOL JoinWholePath(wchar_t* dest, const wchar_t* dir, const wchar_t* name);
+// True when path is an existing folder.
+BOOL IsFolderPath(const wchar_t* path);
 // The base folder from LOCALAPPDATA, when it is set and fits MAX_PATH whole.
 BOOL ReadBaseFolder(wchar_t* base);
 // Where the setup program installs (and so where the uninstaller looks):

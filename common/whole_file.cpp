@@ -3,11 +3,12 @@
 // side path fits wherever the target's does. A side file is created with
 // CREATE_NEW on the name itself. A plain file found there is what an earlier
 // run left (killed mid-write, or held by a scanner): it is deleted through its
-// own handle, or passed over while it is held; a link or a folder there is
+// own handle, or passed over when it stays held past the wait; a link or a folder there is
 // never opened through, only passed over.
 #include "whole_file.h"
 #include "plain_file.h"
 #include "product_layout.h"
+#include "held_wait.h"
 
 static const wchar_t* const SIDE_NAMES[] = {
     L"~partial0", L"~partial1", L"~partial2", L"~partial3", L"~partial4", L"~partial5", L"~partial6", L"~partial7", 0,
@@ -47,8 +48,14 @@ static BOOL Commit(HANDLE file, const wchar_t* side, const wchar_t* path, BOOL w
     whole = whole && FlushFileBuffers(file);
     whole = CloseHandle(file) && whole;
     DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
-    if (whole && MoveFileExW(side, path, flags)) return TRUE;
-    DeleteFileW(side);  // ours: it did not exist before we created it
+    // A target another program holds (a scan, a backup) can't be replaced for
+    // that moment; a running program's file can't be at all, and still fails.
+    BOOL moved = FALSE;
+    DWORD waited = 0;
+    while (whole && !(moved = MoveFileExW(side, path, flags)) && WaitWhileHeld(GetLastError(), &waited)) {}
+    if (moved) return TRUE;
+    // Ours: it did not exist before we created it. A scanner may be reading it.
+    DeleteFileOnceFree(side);
     return FALSE;
 }
 

@@ -2,6 +2,7 @@
 // calls; folders and files go through common/ directly.
 #include "install_actions.h"
 #include "install_plan.h"
+#include "../common/held_wait.h"
 #include <shlobj.h>
 
 BOOL CreateAppShortcut(const wchar_t* folder)
@@ -17,8 +18,14 @@ BOOL CreateAppShortcut(const wchar_t* folder)
     IPersistFile* persist = 0;
     if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, (void**)&persist)) && persist) {
         wchar_t file[MAX_PATH];
-        if (JoinWholePath(file, folder, SHORTCUT_FILE_NAME))
-            saved = SUCCEEDED(persist->Save(file, TRUE));
+        // A folder of that name answers "access denied" for good: no wait for it.
+        if (JoinWholePath(file, folder, SHORTCUT_FILE_NAME) && !IsFolderPath(file)) {
+            // The shell, a sync client or a scanner may be reading the old shortcut.
+            HRESULT hr;
+            DWORD waited = 0;
+            while (FAILED(hr = persist->Save(file, TRUE)) && WaitWhileHeldHr(hr, &waited)) {}
+            saved = SUCCEEDED(hr);
+        }
         persist->Release();
     }
     link->Release();

@@ -28,12 +28,6 @@ static BOOL WritePage(const InstallContext*) { return WritePayload(PAGE_FILE_NAM
 // whatever lies there (Downloads, a temporary folder) may be anyone's.
 static BOOL WriteUninstaller(const InstallContext*) { return WritePayload(UNINSTALLER_FILE_NAME, UninstallerPayload()); }
 
-static BOOL IsFolder(const wchar_t* path)
-{
-    DWORD attributes = GetFileAttributesW(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 // The result line promises both shortcuts: each one not made makes it false.
 static BOOL CreateShortcuts(const InstallContext*)
 {
@@ -52,7 +46,7 @@ static BOOL CreateShortcuts(const InstallContext*)
         if (JoinWholePath(folder, programs, PRODUCT_FOLDER_NAME)) {
             // An existing folder is fine; a file of that name is not.
             CreateDirectoryW(folder, 0);
-            madeInStartMenu = IsFolder(folder) && CreateAppShortcut(folder);
+            madeInStartMenu = IsFolderPath(folder) && CreateAppShortcut(folder);
         }
         CoTaskMemFree(programs);
     }
@@ -95,16 +89,23 @@ static BOOL Finish(const InstallContext*)
 }
 
 const InstallStep InstallStepTable[] = {
-    { L"[1/7] 正在创建安装目录…",                220, CreateInstallFolder },
-    { L"[2/7] 正在释放主程序 tallybook.exe…",    260, WriteLauncher },
-    { L"[3/7] 正在释放界面资源 index.html…",     220, WritePage },
-    { L"[4/7] 正在部署卸载程序…",                200, WriteUninstaller },
-    { L"[5/7] 正在创建桌面与开始菜单快捷方式…",  260, CreateShortcuts },
-    { L"[6/7] 正在写入注册表信息…",              220, WriteRegistryValues },
-    { L"[7/7] 正在收尾…",                        180, Finish },
+    { L"[1/7] 正在创建安装目录…",                220, CreateInstallFolder, INSTALL_FAILED_FILES },
+    { L"[2/7] 正在释放主程序 tallybook.exe…",    260, WriteLauncher,       INSTALL_FAILED_FILES },
+    { L"[3/7] 正在释放界面资源 index.html…",     220, WritePage,           INSTALL_FAILED_FILES },
+    { L"[4/7] 正在部署卸载程序…",                200, WriteUninstaller,    INSTALL_FAILED_FILES },
+    { L"[5/7] 正在创建桌面与开始菜单快捷方式…",  260, CreateShortcuts,     INSTALL_FAILED_SHORTCUTS },
+    { L"[6/7] 正在写入注册表信息…",              220, WriteRegistryValues, INSTALL_FAILED_REGISTRY },
+    { L"[7/7] 正在收尾…",                        180, Finish,              INSTALL_FAILED_FILES },
 };
 
 const int INSTALL_STEP_COUNT = sizeof InstallStepTable / sizeof InstallStepTable[0];
+
+InstallFailure WorseFailure(InstallFailure a, InstallFailure b)
+{
+    if (a == INSTALL_FAILED_NOTHING) return b;
+    if (b == INSTALL_FAILED_NOTHING) return a;
+    return a < b ? a : b;
+}
 
 DWORD InstallPausesMs()
 {

@@ -12,13 +12,14 @@ DWORD WINAPI InstallThreadProc(LPVOID notifyWnd)
     InstallContext context = { EstimatedSizeKb(LauncherPayload().size, PagePayload().size) };
 
     // A failing step never stops the sequence, and nothing sets the result back.
-    BOOL result = TRUE;
+    InstallFailure failure = INSTALL_FAILED_NOTHING;
     for (int step = 0; step < INSTALL_STEP_COUNT; ++step) {
+        const InstallStep& s = InstallStepTable[step];
         PostMessageW(wnd, WM_SETUP_STEP, (WPARAM)step, 0);
-        if (!InstallStepTable[step].action(&context)) result = FALSE;
-        Sleep(InstallStepTable[step].pauseMs);
+        if (!s.action(&context)) failure = WorseFailure(failure, s.failure);
+        Sleep(s.pauseMs);
     }
-    PostMessageW(wnd, WM_SETUP_DONE, result ? 1 : 0, 0);
+    PostMessageW(wnd, WM_SETUP_DONE, failure == INSTALL_FAILED_NOTHING ? 1 : 0, (LPARAM)failure);
     CoUninitialize();
     return 0;
 }

@@ -34,6 +34,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand)
 
     MSG msg;
     while (GetMessageW(&msg, 0, 0, 0) > 0) {
+        if (PressActionByKey(&msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }

@@ -19,6 +19,8 @@ static const wchar_t FONT_FACE[] = L"Microsoft YaHei UI";
 static const wchar_t TEXT_INSTALLING[] = L"正在安装…";
 static const wchar_t TEXT_SUCCESS[] = L"✓ 安装完成！已在桌面和开始菜单创建快捷方式";
 static const wchar_t TEXT_FAILURE[] = L"⚠ 部分文件释放失败，请检查磁盘权限后重试";
+static const wchar_t TEXT_SHORTCUTS_FAILED[] = L"⚠ 程序已安装，但未能创建全部快捷方式（可能被安全软件阻止）";
+static const wchar_t TEXT_REGISTRY_FAILED[] = L"⚠ 程序已安装，但未能写入卸载信息，请重新运行安装程序";
 static const wchar_t TEXT_LAUNCH[] = L"启动程序 →";
 
 struct ControlPlan {
@@ -73,11 +75,28 @@ static COLORREF LabelColour(int id)
     return RGB(110, 116, 132);
 }
 
+static const wchar_t* ResultLine(WPARAM whole, LPARAM failure)
+{
+    if (whole) return TEXT_SUCCESS;
+    if (failure == INSTALL_FAILED_SHORTCUTS) return TEXT_SHORTCUTS_FAILED;
+    if (failure == INSTALL_FAILED_REGISTRY) return TEXT_REGISTRY_FAILED;
+    return TEXT_FAILURE;
+}
+
+// Keys go to the button whenever it can take them, so the install can be
+// started and the program launched from the keyboard; else to the window,
+// which ignores them.
+static void FocusAction(HWND wnd)
+{
+    SetFocus(IsWindowEnabled(g_actionWnd) ? g_actionWnd : wnd);
+}
+
 static void OnActionPressed(HWND wnd)
 {
     if (!g_installStarted) {
         g_installStarted = 1;
         EnableWindow(g_actionWnd, FALSE);
+        FocusAction(wnd);
         SetLabelText(g_statusWnd, TEXT_INSTALLING);
         HANDLE worker = CreateThread(0, 0, InstallThreadProc, wnd, 0, 0);
         if (worker) CloseHandle(worker);
@@ -102,11 +121,18 @@ LRESULT CALLBACK SetupWndProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lPar
     case WM_SETUP_DONE:
         g_installFinished = 1;
         SendMessageW(g_progressWnd, PBM_SETPOS, 100, 0);
-        SetLabelText(g_statusWnd, wParam ? TEXT_SUCCESS : TEXT_FAILURE);
+        SetLabelText(g_statusWnd, ResultLine(wParam, lParam));
         EnableWindow(g_actionWnd, TRUE);
         SetWindowTextW(g_actionWnd, TEXT_LAUNCH);
         SetFocus(g_actionWnd);
         return 0;
+    case WM_ACTIVATE:
+        // The default would give the focus to the window itself, where no key does anything.
+        if (LOWORD(wParam) != WA_INACTIVE && !HIWORD(wParam)) {
+            FocusAction(wnd);
+            return 0;
+        }
+        break;
     case WM_CTLCOLORSTATIC:
         SetBkMode((HDC)wParam, TRANSPARENT);
         SetTextColor((HDC)wParam, LabelColour(GetDlgCtrlID((HWND)lParam)));
@@ -116,6 +142,14 @@ LRESULT CALLBACK SetupWndProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lPar
         return 0;
     }
     return DefWindowProcW(wnd, message, wParam, lParam);
+}
+
+BOOL PressActionByKey(const MSG* msg)
+{
+    // A plain push button answers Space itself; Enter is a dialog's key, given here.
+    if (msg->message != WM_KEYDOWN || msg->wParam != VK_RETURN || msg->hwnd != g_actionWnd) return FALSE;
+    if (IsWindowEnabled(g_actionWnd) && !(msg->lParam & (1 << 30))) SendMessageW(g_actionWnd, BM_CLICK, 0, 0);
+    return TRUE;
 }
 
 BOOL CreateWizardWindow(HINSTANCE instance)

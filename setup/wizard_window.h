@@ -23,4 +23,7 @@ extern HWND g_mainWnd;
 // Registers the class and creates the window with its eight controls; false when
 // the window itself could not be made.
 BOOL CreateWizardWindow(HINSTANCE instance);
+// For the message loop: Enter on the focused button presses it; true when
+// the message was that key (it is then not dispatched).
+BOOL PressActionByKey(const MSG* msg);
 LRESULT CALLBACK SetupWndProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam);

@@ -4,6 +4,7 @@
 #include "safe_removal.h"
 #include "../common/plain_file.h"
 #include "../common/product_layout.h"
+#include "../common/held_wait.h"
 
 // The handle's path without "\\?\" ("\\?\UNC\" becomes "\\"): compared with
 // paths built from the base folder, which never carry it.
@@ -77,12 +78,29 @@ ItemOutcome RemoveOwnFile(const wchar_t* dir, const wchar_t* resolvedDir, const 
     return outcome;
 }
 
-ItemOutcome RemoveEmptyFolder(const wchar_t* path, BOOL* kept)
+// True when the folder lists anything besides "." and "..".
+static BOOL HoldsAnything(const wchar_t* folder)
+{
+    wchar_t pattern[MAX_PATH];
+    if (!JoinWholePath(pattern, folder, L"*")) return TRUE;
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(pattern, &found);
+    if (search == INVALID_HANDLE_VALUE) return FALSE;
+    BOOL any = FALSE;
+    do any = lstrcmpW(found.cFileName, L".") && lstrcmpW(found.cFileName, L"..");
+    while (!any && FindNextFileW(search, &found));
+    FindClose(search);
+    return any;
+}
+
+ItemOutcome RemoveEmptyFolder(const wchar_t* path, FolderKept* kept)
 {
     DWORD attributes = GetFileAttributesW(path);
     if (attributes == INVALID_FILE_ATTRIBUTES) return ITEM_ABSENT;
     if (IsLinkPath(path)) return ITEM_LINKED;
-    if (RemoveDirectoryW(path)) return ITEM_REMOVED;
-    if (kept) *kept = TRUE;
+    if (RemoveFolderOnceFree(path)) return ITEM_REMOVED;
+    // Only what is really in it makes it the user's; an empty folder that
+    // stays is one another program still holds open.
+    if (kept) *kept = HoldsAnything(path) ? FOLDER_HOLDS_OTHERS : FOLDER_HELD;
     return ITEM_ABSENT;
 }

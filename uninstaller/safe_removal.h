@@ -14,8 +14,11 @@ BOOL ResolvePath(const wchar_t* path, wchar_t* out);
 // ResolvePath gives it. INVALID_HANDLE_VALUE when it can't be opened, or
 // (with *linked set) when it is a link.
 HANDLE HoldFolder(const wchar_t* path, wchar_t* resolved, BOOL* linked);
-// Deletes dir\name when it is a plain file there with one name only.
+// Deletes dir\name when it is a plain file there with one name only,
+// waiting while another program holds it.
 // resolvedDir is dir as ResolvePath gives it.
 ItemOutcome RemoveOwnFile(const wchar_t* dir, const wchar_t* resolvedDir, const wchar_t* name);
-// Removes a folder when it is empty and not a link.
-ItemOutcome RemoveEmptyFolder(const wchar_t* path, BOOL* kept);
+enum FolderKept { FOLDER_GONE, FOLDER_HOLDS_OTHERS, FOLDER_HELD };
+// Removes a folder when it is empty and not a link (waiting while another
+// program holds it). When it stays, *kept (if given) says why.
+ItemOutcome RemoveEmptyFolder(const wchar_t* path, FolderKept* kept);

@@ -15,6 +15,7 @@
 #include "../common/bounded_format.h"
 #include "../common/private_folders.h"
 #include "../common/product_layout.h"
+#include "../common/held_wait.h"
 
 // How long the starter waits for the copy's word, and the copy for the starter's end.
 static const DWORD COPY_ANSWER_MS = 10000;
@@ -77,7 +78,7 @@ static BOOL WriteCopyOfSelf(const wchar_t* target)
     }
     CloseHandle(from);
     if (to != INVALID_HANDLE_VALUE) whole = CloseHandle(to) && whole;
-    if (!whole && to != INVALID_HANDLE_VALUE) DeleteFileW(target);
+    if (!whole && to != INVALID_HANDLE_VALUE) DeleteFileOnceFree(target);
     return whole;
 }
 
@@ -126,26 +127,37 @@ static BOOL StartCopy(const wchar_t* copy, const wchar_t* temp)
     return accepted;
 }
 
+// A handle the copy inherits and whose close deletes path.
+static HANDLE OpenInheritedDeleteOnClose(const wchar_t* path, DWORD flags)
+{
+    SECURITY_ATTRIBUTES inherit = { sizeof inherit, 0, TRUE };
+    HANDLE h;
+    DWORD waited = 0;
+    do {
+        h = CreateFileW(path, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &inherit,
+                        OPEN_EXISTING, flags | FILE_FLAG_DELETE_ON_CLOSE, 0);
+    } while (h == INVALID_HANDLE_VALUE && WaitWhileHeld(GetLastError(), &waited));
+    return h;
+}
+
 BOOL HandOffToTemporaryCopy()
 {
     wchar_t folder[MAX_PATH], copy[MAX_PATH], temp[MAX_PATH];
     if (!MakePrivateFolder(folder, temp)) return FALSE;
     if (!JoinWholePath(copy, folder, UNINSTALLER_FILE_NAME) || !WriteCopyOfSelf(copy)) {
-        RemoveDirectoryW(folder);
+        RemoveFolderOnceFree(folder);
         return FALSE;
     }
-    SECURITY_ATTRIBUTES inherit = { sizeof inherit, 0, TRUE };
-    HANDLE deleteOnClose = CreateFileW(copy, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                       &inherit, OPEN_EXISTING, FILE_FLAG_DELETE_ON_CLOSE, 0);
+    // A scanner reads a new program before it may run: the opens wait for it.
+    HANDLE deleteOnClose = OpenInheritedDeleteOnClose(copy, 0);
     // Opened second, so closed after the file's handle when the copy ends.
-    HANDLE folderOnClose = CreateFileW(folder, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &inherit,
-                                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_DELETE_ON_CLOSE, 0);
+    HANDLE folderOnClose = OpenInheritedDeleteOnClose(folder, FILE_FLAG_BACKUP_SEMANTICS);
     BOOL accepted = deleteOnClose != INVALID_HANDLE_VALUE && StartCopy(copy, temp);
     if (deleteOnClose != INVALID_HANDLE_VALUE) CloseHandle(deleteOnClose);
     if (folderOnClose != INVALID_HANDLE_VALUE) CloseHandle(folderOnClose);
     if (!accepted) {
-        DeleteFileW(copy);
-        RemoveDirectoryW(folder);
+        DeleteFileOnceFree(copy);
+        RemoveFolderOnceFree(folder);
     }
     return accepted;
 }

@@ -126,6 +126,7 @@ void UninstallEverything(const wchar_t* installDir, BOOL removeUninstaller, Unin
         return;
     }
     Note(report, RemoveEmptyFolder(installDir, &report->folderKept), installDir);
+    lstrcpynW(report->folderPath, installDir, MAX_PATH);
     if (report->left == 0) RemoveKey(report, UNINSTALL_KEY, L"InstallLocation", installDir);
 }
 
@@ -149,8 +150,12 @@ void FormatReport(const UninstallReport* report, wchar_t* text, int capacity)
                    report->selfPath, linked);
     } else if (report->removed == 0) {
         FormatCutW(text, capacity, L"没有找到 青禾书苑 的安装，无需卸载。%s", linked);
-    } else if (report->folderKept) {
+    } else if (report->folderKept == FOLDER_HOLDS_OTHERS) {
         FormatCutW(text, capacity, L"青禾书苑 已卸载。\n\n安装文件夹中还有您自己的文件，已保留该文件夹。%s", linked);
+    } else if (report->folderKept == FOLDER_HELD) {
+        wchar_t held[MAX_PATH + 64];
+        FormatCutW(held, MAX_PATH + 64, L"安装文件夹暂时被其他程序占用，未能删除：%s", report->folderPath);
+        FormatCutW(text, capacity, L"青禾书苑 已卸载。\n\n%s%s", held, linked);
     } else {
         FormatCutW(text, capacity, L"青禾书苑 已卸载。%s", linked);
     }

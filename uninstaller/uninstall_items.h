@@ -10,9 +10,10 @@ struct UninstallReport {
     int removed;            // items that existed and are gone
     int left;               // items that existed and could not be removed
     int linked;             // links and multiply linked files, left alone
-    BOOL folderKept;        // the install folder stays because it holds other files
+    FolderKept folderKept;  // why the install folder stays, if it does
     BOOL selfKept;          // the uninstaller, its folder and its entry stay: it could not hand off
     wchar_t selfPath[MAX_PATH];
+    wchar_t folderPath[MAX_PATH];  // the install folder, named when another program holds it
     wchar_t leftList[REPORT_CAPACITY];    // one line per item left
     wchar_t linkedList[REPORT_CAPACITY];  // one line per link left alone
 };

@@ -149,6 +149,22 @@ static void test_class_brush_and_icons(Wizard* w)
     ok(probe.classIcon && probe.classSmallIcon, "class icons %d %d", probe.classIcon, probe.classSmallIcon);
 }
 
+static HWND FocusOf(Wizard* w)
+{
+    GUITHREADINFO info = { sizeof info };
+    GetGUIThreadInfo(w->process.dwThreadId, &info);
+    return info.hwndFocus;
+}
+
+// A key as the keyboard gives it: to whatever has the focus, which must be the button.
+static void PressKey(Wizard* w, WPARAM key, const char* name)
+{
+    HWND focus = FocusOf(w), button = GetDlgItem(w->wnd, IDC_ACTION);
+    ok(focus == button, "%s goes to the button: focus %p, button %p", name, (void*)focus, (void*)button);
+    PostMessageW(focus, WM_KEYDOWN, key, 1);
+    PostMessageW(focus, WM_KEYUP, key, 0xC0000001);
+}
+
 static void test_ready_state(Wizard* w)
 {
     g_testContext = "ready state";
@@ -158,6 +174,7 @@ static void test_ready_state(Wizard* w)
     ok(high == 100 && low == 0, "progress range %lu-%lu", low, high);
     ok(ProgressPosition(w) == 0, "progress starts at 0");
     ok(IsWindowEnabled(GetDlgItem(w->wnd, IDC_ACTION)), "button enabled when ready");
+    ok(FocusOf(w) == GetDlgItem(w->wnd, IDC_ACTION), "focus on the button when ready: %p", (void*)FocusOf(w));
 }
 
 static void test_close_when_ready(Wizard* w)
@@ -206,9 +223,7 @@ static void CheckFinished(Wizard* w)
     ControlText(w->wnd, IDC_ACTION, text, 64);
     ok(IsWindowEnabled(button) && !lstrcmpW(text, LAUNCH_CAPTION), "button enabled with %s", u8(text));
     ok(ProgressPosition(w) == 100, "progress full");
-    GUITHREADINFO info = { sizeof info };
-    GetGUIThreadInfo(w->process.dwThreadId, &info);
-    ok(info.hwndFocus == button, "focus on the button: %p, button %p", (void*)info.hwndFocus, (void*)button);
+    ok(FocusOf(w) == button, "focus on the button: %p, button %p", (void*)FocusOf(w), (void*)button);
 }
 
 // ---- the road: install, what it left, and the launch (one wizard) ----
@@ -232,11 +247,12 @@ static void test_install_steps(Wizard* w)
     g_testContext = "install steps";
     StatusSeen seen[STATUS_RECORD_CAPACITY];
     ok(StartStepWatch(w), "status line followed");
-    PressAction(w);
+    // From the keyboard alone.
+    PressKey(w, VK_SPACE, "Space");
     HWND button = GetDlgItem(w->wnd, IDC_ACTION);
-    ok(!IsWindowEnabled(button), "button disabled once pressed");
     // A second press while installing, by click and by a command that reaches the window anyway.
     ok(WaitForStatus(EXPECTED_CAPTIONS[2], 20000), "third step shown");
+    ok(!IsWindowEnabled(button), "button disabled once pressed");
     SendMessageW(button, BM_CLICK, 0, 0);
     SendMessageW(w->wnd, WM_COMMAND, MAKEWPARAM(IDC_ACTION, BN_CLICKED), (LPARAM)button);
     ok(IsWindow(w->wnd) && !IsWindowEnabled(button), "second press while installing changes nothing");
@@ -289,7 +305,7 @@ static void test_shortcuts_and_keys()
 static void test_launch(Wizard* w)
 {
     g_testContext = "launch";
-    PressAction(w);
+    PressKey(w, VK_RETURN, "Enter");
     DWORD code = WaitWizardExit(w, 10000);
     ok(code == 0, "wizard exit code after launching: %lu", code);
     DWORD bytes = 0;

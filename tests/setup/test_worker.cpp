@@ -5,14 +5,16 @@
 #include "../support/ok.h"
 #include "../support/test_paths.h"
 #include "../support/install_traces.h"
+#include "../support/held_files.h"
 #include "../../setup/install_plan.h"
 #include "../../setup/install_worker.h"
+#include "../../setup/install_steps.h"
 #include <shlobj.h>
 
 // Each step's pause, as the user must be given time to read its caption.
 static const DWORD PAUSES_MS[7] = { 220, 260, 220, 200, 260, 220, 180 };
 
-struct Notice { UINT message; WPARAM wParam; DWORD at; };
+struct Notice { UINT message; WPARAM wParam; LPARAM lParam; DWORD at; };
 static Notice g_notices[64];
 static int g_noticeCount = 0;
 
@@ -20,7 +22,7 @@ static LRESULT CALLBACK RecorderWndProc(HWND wnd, UINT message, WPARAM wParam, L
 {
     if ((message == WM_SETUP_STEP || message == WM_SETUP_DONE) && g_noticeCount < 64)
         // When it was posted, not when this busy machine got round to it.
-        g_notices[g_noticeCount++] = Notice{ message, wParam, (DWORD)GetMessageTime() };
+        g_notices[g_noticeCount++] = Notice{ message, wParam, lParam, (DWORD)GetMessageTime() };
     return DefWindowProcW(wnd, message, wParam, lParam);
 }
 
@@ -54,15 +56,18 @@ static DWORD RunWorker()
     return doneAt ? doneAt - start : 0;
 }
 
-static void CheckNotices(WPARAM expectedResult)
+// expected: what the result line must name (nothing: the success line).
+static void CheckNotices(InstallFailure expected)
 {
+    WPARAM expectedResult = expected == INSTALL_FAILED_NOTHING ? 1 : 0;
     ok(g_noticeCount == 8, "%d notices, expected 7 steps and one done", g_noticeCount);
     for (int i = 0; i < 7 && i < g_noticeCount; ++i)
         ok(g_notices[i].message == WM_SETUP_STEP && g_notices[i].wParam == (WPARAM)i,
            "notice %d: message 0x%x step %d", i, g_notices[i].message, (int)g_notices[i].wParam);
     if (g_noticeCount >= 8)
-        ok(g_notices[7].message == WM_SETUP_DONE && g_notices[7].wParam == expectedResult,
-           "done: message 0x%x result %d, expected %d", g_notices[7].message, (int)g_notices[7].wParam, (int)expectedResult);
+        ok(g_notices[7].message == WM_SETUP_DONE && g_notices[7].wParam == expectedResult && g_notices[7].lParam == expected,
+           "done: message 0x%x result %d failure %d, expected %d and %d", g_notices[7].message,
+           (int)g_notices[7].wParam, (int)g_notices[7].lParam, (int)expectedResult, (int)expected);
     // Each pause comes between a step's notice and the next one.
     for (int i = 1; i < 8 && i < g_noticeCount; ++i)
         ok(g_notices[i].at - g_notices[i - 1].at + 20 >= PAUSES_MS[i - 1],
@@ -251,7 +256,7 @@ static void test_long_base(void)
     int n = (int)GetEnvironmentVariableW(L"LOCALAPPDATA", base, MAX_PATH + 8);
     const int dir = n + 10, exe = dir + 14, page = dir + 11, uninstaller = dir + 19;
     RunWorker();
-    CheckNotices(uninstaller <= 259 ? 1 : 0);
+    CheckNotices(uninstaller <= 259 ? INSTALL_FAILED_NOTHING : INSTALL_FAILED_FILES);
     const wchar_t* topNames[] = { L"Tallybook" };
     // Only a folder where every file fits is made: the uninstaller must find what the setup installs.
     const bool fits = uninstaller <= 259;
@@ -291,7 +296,7 @@ static void test_fresh_install(void)
     LayoutUnderLocal(&layout);
     ok(!DirExists(layout.dir), "install folder %s absent before the run", u8(layout.dir));
     DWORD elapsed = RunWorker();
-    CheckNotices(1);
+    CheckNotices(INSTALL_FAILED_NOTHING);
     ok(elapsed >= 1560, "run took %lu ms, expected at least the 1560 ms of pauses", elapsed);
     CheckSameAsBuilt(layout.launcher, g_launcherExe, "launcher");
     CheckSameAsBuilt(layout.page, g_pageSource, "page");
@@ -306,16 +311,57 @@ static void test_install_again(void)
     Layout layout;
     LayoutUnderLocal(&layout);
     RunWorker();
-    CheckNotices(1);
+    CheckNotices(INSTALL_FAILED_NOTHING);
     CheckSameAsBuilt(layout.uninstaller, g_uninstallerExe, "uninstaller");
     WriteTextFile(layout.page, "stale page");
     WriteTextFile(layout.uninstaller, "stale uninstaller");
     RemoveInstallTraces();
     RunWorker();
-    CheckNotices(1);
+    CheckNotices(INSTALL_FAILED_NOTHING);
     CheckSameAsBuilt(layout.page, g_pageSource, "page, overwritten,");
     CheckSameAsBuilt(layout.uninstaller, g_uninstallerExe, "uninstaller");
     CheckShortcutsAndRegistry(&layout);
+}
+
+// Another program reads every installed file and both shortcuts for a
+// moment, as a scanner or the shell does: the reinstall waits and succeeds.
+static void test_held_for_a_moment(void)
+{
+    Layout layout;
+    LayoutUnderLocal(&layout);
+    RunWorker();
+    wchar_t desktopLink[MAX_PATH], startFolder[MAX_PATH], startMenuLink[MAX_PATH];
+    InstalledShortcutPaths(desktopLink, startFolder, startMenuLink);
+    const wchar_t* held[] = { layout.launcher, layout.page, layout.uninstaller, desktopLink, startMenuLink };
+    HANDLE holder = HoldFiles(held, 5, 1500);
+    RunWorker();
+    EndHold(holder);
+    CheckNotices(INSTALL_FAILED_NOTHING);
+    CheckSameAsBuilt(layout.launcher, g_launcherExe, "launcher");
+    CheckSameAsBuilt(layout.page, g_pageSource, "page");
+    CheckSameAsBuilt(layout.uninstaller, g_uninstallerExe, "uninstaller");
+    CheckShortcutsAndRegistry(&layout);
+}
+
+// A volatile parent takes no lasting key below it: the uninstall entry can't
+// be written, while files and shortcuts are.
+static void test_registry_blocked(void)
+{
+    Layout layout;
+    LayoutUnderLocal(&layout);
+    const wchar_t* parent = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+    RegDeleteKeyW(HKEY_CURRENT_USER, parent);  // an empty one an earlier run left
+    HKEY key = 0;
+    DWORD disposition = 0;
+    LONG status = RegCreateKeyExW(HKEY_CURRENT_USER, parent, 0, 0, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, 0, &key, &disposition);
+    ok(status == 0 && disposition == REG_CREATED_NEW_KEY, "volatile %s: status %ld", u8(parent), status);
+    if (key) RegCloseKey(key);
+    RunWorker();
+    RegDeleteKeyW(HKEY_CURRENT_USER, parent);
+    CheckNotices(INSTALL_FAILED_REGISTRY);
+    CheckSameAsBuilt(layout.launcher, g_launcherExe, "launcher");
+    CheckSameAsBuilt(layout.page, g_pageSource, "page");
+    CheckShortcuts(true, true);
 }
 
 // A launcher held open fails its step; every other step still does its work.
@@ -329,7 +375,7 @@ static void test_launcher_in_use(void)
     ok(held != INVALID_HANDLE_VALUE, "launcher held open");
     RunWorker();
     CloseHandle(held);
-    CheckNotices(0);
+    CheckNotices(INSTALL_FAILED_FILES);
     CheckSameAsBuilt(layout.page, g_pageSource, "page, written after the launcher failed,");
     CheckShortcutsAndRegistry(&layout);
 }
@@ -340,7 +386,7 @@ static void test_unwritable_base(void)
     Layout layout;
     LayoutUnderLocal(&layout);
     DWORD elapsed = RunWorker();
-    CheckNotices(0);
+    CheckNotices(INSTALL_FAILED_FILES);
     ok(elapsed >= 1560, "all pauses still taken: %lu ms, expected at least 1560", elapsed);
     ok(!DirExists(layout.dir), "no install folder %s", u8(layout.dir));
     CheckShortcuts(true, true);
@@ -357,7 +403,7 @@ static void test_desktop_shortcut_blocked(void)
     InstalledShortcutPaths(desktopLink, startFolder, startMenuLink);
     ok(CreateDirectoryW(desktopLink, 0), "folder %s made", u8(desktopLink));
     RunWorker();
-    CheckNotices(0);
+    CheckNotices(INSTALL_FAILED_SHORTCUTS);
     CheckSameAsBuilt(layout.launcher, g_launcherExe, "launcher");
     CheckSameAsBuilt(layout.page, g_pageSource, "page");
     CheckSameAsBuilt(layout.uninstaller, g_uninstallerExe, "uninstaller");
@@ -376,7 +422,7 @@ static void test_start_menu_folder_blocked(void)
     InstalledShortcutPaths(desktopLink, startFolder, startMenuLink);
     ok(WriteTextFile(startFolder, "a file named like the Start-menu folder"), "file %s made", u8(startFolder));
     RunWorker();
-    CheckNotices(0);
+    CheckNotices(INSTALL_FAILED_SHORTCUTS);
     CheckSameAsBuilt(layout.launcher, g_launcherExe, "launcher");
     CheckSameAsBuilt(layout.page, g_pageSource, "page");
     CheckSameAsBuilt(layout.uninstaller, g_uninstallerExe, "uninstaller");
@@ -398,7 +444,7 @@ static void test_no_local_app_data(void)
     char rootBefore[8192], rootAfter[8192];
     ListDriveRoot(rootBefore, sizeof rootBefore);
     RunWorker();
-    CheckNotices(1);
+    CheckNotices(INSTALL_FAILED_NOTHING);
     CheckSameAsBuilt(layout.launcher, g_launcherExe, "launcher");
     CheckSameAsBuilt(layout.page, g_pageSource, "page");
     CheckSameAsBuilt(layout.uninstaller, g_uninstallerExe, "uninstaller");
@@ -419,7 +465,7 @@ static void test_local_app_data_too_long(void)
     char rootBefore[8192], rootAfter[8192];
     ListDriveRoot(rootBefore, sizeof rootBefore);
     RunWorker();
-    CheckNotices(0);
+    CheckNotices(INSTALL_FAILED_FILES);
     ListDriveRoot(rootAfter, sizeof rootAfter);
     ok(!lstrcmpA(rootBefore, rootAfter), "C:\\ unchanged\n  before %s\n  after  %s", rootBefore, rootAfter);
     ok(!DirExists(other.dir), "nothing in the known local folder: %s", u8(other.dir));
@@ -441,6 +487,8 @@ static const Scenario SCENARIOS[] = {
     { L"fresh", test_fresh_install, BASE_FOLDER, false },
     { L"again", test_install_again, BASE_FOLDER, true },
     { L"in-use", test_launcher_in_use, BASE_FOLDER, false },
+    { L"held", test_held_for_a_moment, BASE_FOLDER, false },
+    { L"registry-blocked", test_registry_blocked, BASE_FOLDER, false },
     { L"unwritable", test_unwritable_base, BASE_BELOW_FILE, false },
     { L"desktop-blocked", test_desktop_shortcut_blocked, BASE_FOLDER, false },
     { L"start-menu-blocked", test_start_menu_folder_blocked, BASE_FOLDER, false },

@@ -7,6 +7,7 @@
 #include "../support/test_paths.h"
 #include "../support/unix_links.h"
 #include "../support/tree_snapshot.h"
+#include "../support/held_files.h"
 #include "../../setup/install_plan.h"
 #include "../../setup/install_steps.h"
 #include "../../common/plain_file.h"
@@ -85,6 +86,11 @@ static HWND FindMessageBox(DWORD timeoutMs)
 
 enum Answer { ANSWER_YES, ANSWER_NO, NO_QUESTION };
 
+// When set, another program holds these files from the answer on, for a
+// moment shorter than the uninstaller's wait.
+static const wchar_t* const* g_heldAtAnswer;
+static int g_heldAtAnswerCount;
+
 static void ReadBox(HWND box, wchar_t* text, int capacity)
 {
     text[0] = 0;
@@ -124,7 +130,7 @@ static void RunUninstallerWith(const wchar_t* exe, const wchar_t* args, Answer a
         return;
     }
     HWND question = 0;
-    HANDLE showedResult = 0;
+    HANDLE showedResult = 0, holder = 0;
     if (answer != NO_QUESTION) {
         question = FindMessageBox(15000);
         ok(question != 0, "the question is asked");
@@ -134,6 +140,7 @@ static void RunUninstallerWith(const wchar_t* exe, const wchar_t* args, Answer a
             ok(!lstrcmpW(text, L"确定要卸载 青禾书苑 吗？\n\n将删除程序文件、桌面与开始菜单快捷方式以及卸载信息。"),
                "question text %s", u8(text));
             ok(GetDlgItem(question, IDYES) && GetDlgItem(question, IDNO), "Yes and No buttons");
+            if (g_heldAtAnswerCount) holder = HoldFiles(g_heldAtAnswer, g_heldAtAnswerCount, 2000);
             SendMessageW(GetDlgItem(question, answer == ANSWER_YES ? IDYES : IDNO), BM_CLICK, 0, 0);
         }
     }
@@ -168,6 +175,7 @@ static void RunUninstallerWith(const wchar_t* exe, const wchar_t* args, Answer a
         ok(WaitForSingleObject(showedResult, 15000) == WAIT_OBJECT_0, "the process that showed the result ended");
         CloseHandle(showedResult);
     }
+    EndHold(holder);
     // A box nobody answered would keep a process (and Wine) alive after the test.
     for (HWND box; (box = FindMessageBox(0)) != 0;) {
         DWORD pid = 0;
@@ -288,7 +296,15 @@ static void test_reinstall_then_clean_uninstall()
     RunUninstaller(installed, true, text, 2048);
     ok(RunInstall(&in), "install again");
     CheckInstalled(&in, true, "after reinstall");
+    // A scanner reads the program and the page just as they are to go.
+    wchar_t launcher[MAX_PATH], page[MAX_PATH];
+    JoinPath(in.dir, L"tallybook.exe", launcher);
+    JoinPath(in.dir, L"index.html", page);
+    const wchar_t* held[] = { launcher, page };
+    g_heldAtAnswer = held;
+    g_heldAtAnswerCount = 2;
     RunUninstaller(installed, true, text, 2048);
+    g_heldAtAnswerCount = 0;
     ok(!lstrcmpW(text, L"青禾书苑 已卸载。"), "result\n  got      %s\n  expected 青禾书苑 已卸载。", u8(text));
     ok(wcsstr(text, L"已卸载") != 0 && !wcsstr(text, L"保留"), "result: %s", u8(text));
     CheckInstalled(&in, false, "after the second uninstall");
