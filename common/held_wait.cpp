@@ -12,11 +12,11 @@ BOOL WaitWhileHeld(DWORD error, DWORD* waitedMs)
         SetLastError(error);
         return FALSE;
     }
-    // Each pause as long as all before it and 50 ms more: 50, 100, 200 … ms,
-    // at most a second. A scan of one file is usually over within the first
-    // pauses, and a longer hold is not polled hard.
+    // Each pause as long as all before it and 50 ms more (50, 100, 200 ms),
+    // then a quarter of a second: a scan of one file is usually over within
+    // the first pauses, and a longer hold costs at most 250 ms beyond itself.
     DWORD pause = *waitedMs + 50;
-    if (pause > 1000) pause = 1000;
+    if (pause > 250) pause = 250;
     if (pause > HELD_WAIT_MS - *waitedMs) pause = HELD_WAIT_MS - *waitedMs;
     Sleep(pause);
     *waitedMs += pause;
