@@ -11,6 +11,8 @@ const wchar_t UNINSTALLER_FILE_NAME[]    = L"tallyuninstall.exe";
 const wchar_t SHORTCUT_FILE_NAME[]       = L"青禾书苑.lnk";
 const wchar_t PRODUCT_KEY[]              = L"Software\\Tallybook";
 const wchar_t UNINSTALL_KEY[]            = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tallybook";
+const wchar_t INSTALL_PATH_VALUE[]       = L"InstallPath";
+const wchar_t INSTALL_LOCATION_VALUE[]   = L"InstallLocation";
 
 const GUID DESKTOP_FOLDER_ID  = { 0xB4BFCC3A, 0xDB2C, 0x424C, { 0xB0, 0x29, 0x7F, 0xE9, 0x9A, 0x87, 0xC6, 0x41 } };
 const GUID PROGRAMS_FOLDER_ID = { 0xA77F5D77, 0x2E2B, 0x44C3, { 0xA6, 0xA2, 0xAB, 0xA6, 0x01, 0x05, 0x4A, 0x51 } };

@@ -13,6 +13,10 @@ extern const wchar_t UNINSTALLER_FILE_NAME[];
 extern const wchar_t SHORTCUT_FILE_NAME[];
 extern const wchar_t PRODUCT_KEY[];               // under HKEY_CURRENT_USER
 extern const wchar_t UNINSTALL_KEY[];
+// The values that name the install folder, under PRODUCT_KEY and UNINSTALL_KEY:
+// the uninstaller removes a key only when its value names the install.
+extern const wchar_t INSTALL_PATH_VALUE[];        // "InstallPath"
+extern const wchar_t INSTALL_LOCATION_VALUE[];    // "InstallLocation"
 extern const GUID DESKTOP_FOLDER_ID;              // FOLDERID_Desktop
 extern const GUID PROGRAMS_FOLDER_ID;             // FOLDERID_Programs
 

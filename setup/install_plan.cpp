@@ -12,14 +12,14 @@ static const wchar_t PRODUCT_VERSION[]   = TALLY_VERSION_TEXT;
 
 // Written in this order.
 const RegistryEntry RegistryPlan[REGISTRY_ENTRY_COUNT] = {
-    { PRODUCT_KEY,   L"InstallPath",     REG_FROM_INSTALL_DIR,       0, 0 },
+    { PRODUCT_KEY,   INSTALL_PATH_VALUE, REG_FROM_INSTALL_DIR,       0, 0 },
     { PRODUCT_KEY,   L"Version",         REG_FROM_TEXT,              PRODUCT_VERSION, 0 },
     { UNINSTALL_KEY, L"DisplayName",     REG_FROM_TEXT,              L"青禾书苑 (Tallybook)", 0 },
     { UNINSTALL_KEY, L"DisplayVersion",  REG_FROM_TEXT,              PRODUCT_VERSION, 0 },
     { UNINSTALL_KEY, L"Publisher",       REG_FROM_TEXT,              L"Tallybook Studio", 0 },
     { UNINSTALL_KEY, L"DisplayIcon",     REG_FROM_APP_EXE,           0, 0 },
     { UNINSTALL_KEY, L"UninstallString", REG_FROM_UNINSTALL_COMMAND, 0, 0 },
-    { UNINSTALL_KEY, L"InstallLocation", REG_FROM_INSTALL_DIR,       0, 0 },
+    { UNINSTALL_KEY, INSTALL_LOCATION_VALUE, REG_FROM_INSTALL_DIR,   0, 0 },
     { UNINSTALL_KEY, L"NoModify",        REG_FROM_NUMBER,            0, 1 },
     { UNINSTALL_KEY, L"NoRepair",        REG_FROM_NUMBER,            0, 1 },
     { UNINSTALL_KEY, L"EstimatedSize",   REG_FROM_ESTIMATED_SIZE,    0, 0 },

@@ -113,7 +113,7 @@ void UninstallEverything(const wchar_t* installDir, BOOL removeUninstaller, Unin
         RemoveInstalledFile(report, installDir, resolvedDir, PAGE_FILE_NAME);
     }
     RemoveShortcuts(report, launcher);
-    RemoveKey(report, PRODUCT_KEY, L"InstallPath", installDir);
+    RemoveKey(report, PRODUCT_KEY, INSTALL_PATH_VALUE, installDir);
     // While anything is left, the uninstaller and its entry stay, so the user can try again.
     if (!report->left && removeUninstaller && held != INVALID_HANDLE_VALUE)
         RemoveInstalledFile(report, installDir, resolvedDir, UNINSTALLER_FILE_NAME);
@@ -127,7 +127,7 @@ void UninstallEverything(const wchar_t* installDir, BOOL removeUninstaller, Unin
     }
     Note(report, RemoveEmptyFolder(installDir, &report->folderKept), installDir);
     lstrcpynW(report->folderPath, installDir, MAX_PATH);
-    if (report->left == 0) RemoveKey(report, UNINSTALL_KEY, L"InstallLocation", installDir);
+    if (report->left == 0) RemoveKey(report, UNINSTALL_KEY, INSTALL_LOCATION_VALUE, installDir);
 }
 
 void FormatReport(const UninstallReport* report, wchar_t* text, int capacity)
