@@ -11,7 +11,7 @@ const wchar_t SHORTCUT_DESCRIPTION[]     = L"青禾书苑 · Tallybook 桌面版
 static const wchar_t PRODUCT_VERSION[]   = TALLY_VERSION_TEXT;
 
 // Written in this order.
-const RegistryEntry RegistryPlan[REGISTRY_ENTRY_COUNT] = {
+const RegistryEntry RegistryPlan[] = {
     { PRODUCT_KEY,   INSTALL_PATH_VALUE, REG_FROM_INSTALL_DIR,       0, 0 },
     { PRODUCT_KEY,   L"Version",         REG_FROM_TEXT,              PRODUCT_VERSION, 0 },
     { UNINSTALL_KEY, L"DisplayName",     REG_FROM_TEXT,              L"青禾书苑 (Tallybook)", 0 },
@@ -24,6 +24,11 @@ const RegistryEntry RegistryPlan[REGISTRY_ENTRY_COUNT] = {
     { UNINSTALL_KEY, L"NoRepair",        REG_FROM_NUMBER,            0, 1 },
     { UNINSTALL_KEY, L"EstimatedSize",   REG_FROM_ESTIMATED_SIZE,    0, 0 },
 };
+
+const int REGISTRY_ENTRY_COUNT = sizeof RegistryPlan / sizeof RegistryPlan[0];
+// Windows' list of programs reads all eleven: its name, version, publisher,
+// icon, command, location, the two flags and the size.
+static_assert(sizeof RegistryPlan / sizeof RegistryPlan[0] == 11, "the product key's two values and the entry's nine");
 
 DWORD EstimatedSizeKb(unsigned int launcherBytes, unsigned int pageBytes)
 {

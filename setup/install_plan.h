@@ -36,8 +36,9 @@ struct RegistryEntry {
     DWORD number;
 };
 
-#define REGISTRY_ENTRY_COUNT 11
-extern const RegistryEntry RegistryPlan[REGISTRY_ENTRY_COUNT];
+// Written in the table's order; the count is the table's own.
+extern const RegistryEntry RegistryPlan[];
+extern const int REGISTRY_ENTRY_COUNT;
 
 PayloadBlob LauncherPayload();
 PayloadBlob PagePayload();
