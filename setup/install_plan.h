@@ -44,7 +44,8 @@ PayloadBlob LauncherPayload();
 PayloadBlob PagePayload();
 PayloadBlob UninstallerPayload();
 
-// Kilobytes for "EstimatedSize": both payloads shifted right by 10, plus one.
+// Kilobytes for "EstimatedSize": the launcher and the page together, shifted
+// right by 10, plus one (the uninstaller is not counted).
 DWORD EstimatedSizeKb(unsigned int launcherBytes, unsigned int pageBytes);
 
 // Fills InstallDir and AppExePath from LOCALAPPDATA (or the user's known
