@@ -5,23 +5,23 @@
 
 static const char HEX_DIGITS[] = "0123456789ABCDEF";
 
-static bool PassesUnescaped(unsigned char c)
+static BOOL PassesUnescaped(unsigned char c)
 {
     return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
            c == '-' || c == '.' || c == '_' || c == '~' || c == '/' || c == ':';
 }
 
-bool BuildFileUrl(const wchar_t* path, wchar_t* url)
+BOOL BuildFileUrl(const wchar_t* path, wchar_t* url)
 {
     url[0] = 0;
     char utf8[UTF8_PATH_CAPACITY];
     int n = WideCharToMultiByte(CP_UTF8, 0, path, -1, utf8, UTF8_PATH_CAPACITY, 0, 0);
-    if (n <= 0) return false;
+    if (n <= 0) return FALSE;
 
     char escaped[ESCAPED_PATH_CAPACITY];
     int out = 0;
     for (int i = 0; i < n - 1; ++i) {
-        if (out + 4 >= ESCAPED_PATH_CAPACITY) return false;  // never a cut URL
+        if (out + 4 >= ESCAPED_PATH_CAPACITY) return FALSE;  // never a cut URL
         unsigned char c = (unsigned char)utf8[i];
         if (c == '\\') c = '/';
         if (PassesUnescaped(c)) {
@@ -39,7 +39,7 @@ bool BuildFileUrl(const wchar_t* path, wchar_t* url)
     // A URL too long for the wide buffer fails to widen; the caller then starts no browser.
     if (MultiByteToWideChar(CP_UTF8, 0, byteUrl, -1, url, WIDE_URL_CAPACITY) <= 0) {
         url[0] = 0;
-        return false;
+        return FALSE;
     }
-    return true;
+    return TRUE;
 }

@@ -26,15 +26,15 @@ extern const wchar_t* const ChromeCandidates[];
 // The page copy the launcher carries; the same bytes as the setup program's.
 PayloadBlob LauncherPagePayload();
 
-bool IsExistingFile(const wchar_t* path);
+BOOL IsExistingFile(const wchar_t* path);
 // Fills pagePath (260): the page beside the executable, else the local page;
 // empty when no page path can be formed whole.
 void ResolvePagePath(wchar_t* pagePath);
 // The file URL of path in url (2,048). False when it does not fit: no
 // browser is ever given a cut URL.
-bool BuildFileUrl(const wchar_t* path, wchar_t* url);
+BOOL BuildFileUrl(const wchar_t* path, wchar_t* url);
 // The first candidate of a null-ended table that exists, in out (260).
-bool FindBrowser(const wchar_t* const* table, wchar_t* out);
-bool LaunchAppWindow(const wchar_t* browser, const wchar_t* url);
+BOOL FindBrowser(const wchar_t* const* table, wchar_t* out);
+BOOL LaunchAppWindow(const wchar_t* browser, const wchar_t* url);
 // The whole run; the process's exit code, always 0.
 int RunLauncher();

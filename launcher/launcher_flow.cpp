@@ -3,7 +3,7 @@
 #include "launcher.h"
 #include <shellapi.h>
 
-static bool LaunchFirstOf(const wchar_t* const* table, const wchar_t* url)
+static BOOL LaunchFirstOf(const wchar_t* const* table, const wchar_t* url)
 {
     wchar_t browser[LAUNCHER_PATH_CAPACITY];
     return FindBrowser(table, browser) && LaunchAppWindow(browser, url);

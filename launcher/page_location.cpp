@@ -4,7 +4,7 @@
 #include "../common/bounded_format.h"
 #include "../common/whole_file.h"
 
-bool IsExistingFile(const wchar_t* path)
+BOOL IsExistingFile(const wchar_t* path)
 {
     // A missing path reads as all bits set, so it counts as a directory: absent.
     return (GetFileAttributesW(path) & FILE_ATTRIBUTE_DIRECTORY) == 0;
@@ -24,17 +24,17 @@ static void BaseFolder(wchar_t* base)
 // An empty page, or a cut-off copy of the carried one (a full disk, an
 // interrupted write), shows the user nothing: it counts as no page. A page
 // with other content (another version, the user's own edit) is left as it is.
-static bool IsEmptyOrCutPage(const wchar_t* path)
+static BOOL IsEmptyOrCutPage(const wchar_t* path)
 {
     HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, 0, OPEN_EXISTING, 0, 0);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    if (file == INVALID_HANDLE_VALUE) return FALSE;
     PayloadBlob page = LauncherPagePayload();
     LARGE_INTEGER size = {};
-    bool cut = GetFileSizeEx(file, &size) && size.QuadPart < page.size;
+    BOOL cut = GetFileSizeEx(file, &size) && size.QuadPart < page.size;
     unsigned char chunk[4096];
     for (unsigned int at = 0; cut && at < size.QuadPart;) {
         DWORD got = 0;
-        if (!ReadFile(file, chunk, sizeof chunk, &got, 0) || got == 0 || at + got > size.QuadPart) { cut = false; break; }
+        if (!ReadFile(file, chunk, sizeof chunk, &got, 0) || got == 0 || at + got > size.QuadPart) { cut = FALSE; break; }
         cut = memcmp(chunk, page.bytes + at, got) == 0;
         at += got;
     }
@@ -42,7 +42,7 @@ static bool IsEmptyOrCutPage(const wchar_t* path)
     return cut;
 }
 
-static bool IsUsablePage(const wchar_t* path)
+static BOOL IsUsablePage(const wchar_t* path)
 {
     return IsExistingFile(path) && !IsEmptyOrCutPage(path);
 }
