@@ -1,6 +1,7 @@
 // Where the setup program installs, and so where the uninstaller looks. Kept
 // apart from the rest of the layout so that the launcher, which has its own
 // fallback, does not import the shell's known-folder lookup.
+#include "install_folder.h"
 #include "product_layout.h"
 #include <shlobj.h>
 

@@ -29,13 +29,6 @@ BOOL JoinWholePath(wchar_t* dest, const wchar_t* dir, const wchar_t* name);
 BOOL IsFolderPath(const wchar_t* path);
 // The base folder from LOCALAPPDATA, when it is set and fits MAX_PATH whole.
 BOOL ReadBaseFolder(wchar_t* base);
-// Where the setup program installs (and so where the uninstaller looks):
-// the product folder under LOCALAPPDATA, else (missing or empty) under the
-// user's known local application-data folder. False when that path, or the
-// path of any file in it, would be cut (dir then holds the folder's, possibly
-// cut, text), and when there is no base folder at all or LOCALAPPDATA is too
-// long to read whole (dir is then empty).
-BOOL PlannedInstallFolder(wchar_t* dir);
 // The running program's folder (without its trailing backslash); false when
 // the program's own path does not fit MAX_PATH whole or has no folder.
 BOOL OwnFolder(wchar_t* dir);

@@ -1,6 +1,7 @@
 // The install plan's constant data and its path derivation.
 #include "install_plan.h"
 #include "../common/bounded_format.h"
+#include "../common/install_folder.h"
 
 wchar_t InstallDir[MAX_PATH];
 wchar_t AppExePath[MAX_PATH];

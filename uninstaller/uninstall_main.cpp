@@ -6,6 +6,7 @@
 #include "self_removal.h"
 #include "../common/plain_file.h"
 #include "../common/product_layout.h"
+#include "../common/install_folder.h"
 #include "../common/bounded_format.h"
 #include "../common/dll_search.h"
 #include <objbase.h>
