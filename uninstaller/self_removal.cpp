@@ -21,13 +21,16 @@
 static const DWORD COPY_ANSWER_MS = 10000;
 static const DWORD STARTER_END_MS = 30000;
 
-typedef BOOLEAN (WINAPI* RandomFn)(PVOID, ULONG);
+// RtlGenRandom, which advapi32 exports under the name SystemFunction036 only.
+// Documented (with that caveat) and present since Windows XP; bcrypt's
+// BCryptGenRandom would mean loading one more DLL, and rand() is predictable.
+typedef BOOLEAN (WINAPI* RtlGenRandomFn)(PVOID buffer, ULONG length);
 
 // 16 hexadecimal digits from the system's random source.
 static void RandomName(wchar_t* out /* 17 */)
 {
     unsigned char bytes[8] = {};
-    RandomFn random = (RandomFn)(void*)GetProcAddress(GetModuleHandleW(L"advapi32.dll"), "SystemFunction036");
+    RtlGenRandomFn random = (RtlGenRandomFn)(void*)GetProcAddress(GetModuleHandleW(L"advapi32.dll"), "SystemFunction036");
     if (!random || !random(bytes, sizeof bytes)) {
         // Never a fixed name: without the random source, the clock and ids.
         LARGE_INTEGER t;
@@ -162,6 +165,9 @@ BOOL HandOffToTemporaryCopy()
     return accepted;
 }
 
+// PROCESS_BASIC_INFORMATION as ntdll fills it. winternl.h declares it with
+// the parent's id hidden in a Reserved field (InheritedFromUniqueProcessId):
+// spelled out here so the field has its name. Layout is fixed since NT.
 struct ProcessBasics {
     LONG_PTR exitStatus;
     PVOID peb;
@@ -170,13 +176,19 @@ struct ProcessBasics {
     ULONG_PTR processId;
     ULONG_PTR parentProcessId;
 };
-typedef LONG (WINAPI* QueryProcessFn)(HANDLE, int, PVOID, ULONG, PULONG);
+// NtQueryInformationProcess, looked up at run time: no import library of
+// ntdll comes with the build, and only this one call is needed.
+typedef LONG (WINAPI* NtQueryInformationProcessFn)(HANDLE, int, PVOID, ULONG, PULONG);
+static const int PROCESS_BASIC_INFORMATION_CLASS = 0;  // ProcessBasicInformation
 
+// The id of the process that started this one. Windows offers no documented
+// call for it short of a snapshot of every process (Toolhelp).
 static ULONG_PTR ParentProcessId()
 {
-    QueryProcessFn query = (QueryProcessFn)(void*)GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess");
+    NtQueryInformationProcessFn query = (NtQueryInformationProcessFn)(void*)GetProcAddress(
+        GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess");
     ProcessBasics basics = {};
-    if (!query || query(GetCurrentProcess(), 0, &basics, sizeof basics, 0) != 0) return 0;
+    if (!query || query(GetCurrentProcess(), PROCESS_BASIC_INFORMATION_CLASS, &basics, sizeof basics, 0) != 0) return 0;
     return basics.parentProcessId;
 }
 
