@@ -64,7 +64,7 @@ static void EndBed(Bed* bed)
 
 static void PlaceRecorder(const wchar_t* base, const wchar_t* tail, wchar_t* path)
 {
-    FormatMaxPath(path, L"%s\\%s", base, tail);
+    FormatChecked(path, MAX_PATH, L"%s\\%s", base, tail);
     wchar_t dir[MAX_PATH];
     lstrcpyW(dir, path);
     *wcsrchr(dir, L'\\') = 0;
@@ -75,7 +75,7 @@ static void PlaceRecorder(const wchar_t* base, const wchar_t* tail, wchar_t* pat
 static void PlaceLauncher(const wchar_t* dir, const wchar_t* name, wchar_t* path)
 {
     SHCreateDirectoryExW(0, dir, 0);
-    FormatMaxPath(path, L"%s\\%s", dir, name);
+    FormatChecked(path, MAX_PATH, L"%s\\%s", dir, name);
     ok(CopyFileW(g_launcherExe, path, FALSE), "launcher copied to %s", u8(path));
 }
 
@@ -247,9 +247,9 @@ static void PlaceCopyElsewhere(Bed* bed, wchar_t* exe, wchar_t* productDir, wcha
     wchar_t dir[MAX_PATH];
     FormatPath(dir, L"%s\\elsewhere", bed->root);
     PlaceLauncher(dir, L"tallybook.exe", exe);
-    FormatMaxPath(productDir, L"%s\\Tallybook", bed->local);
+    FormatChecked(productDir, MAX_PATH, L"%s\\Tallybook", bed->local);
     if (makeProductDir) SHCreateDirectoryExW(0, productDir, 0);
-    FormatMaxPath(page, L"%s\\index.html", productDir);
+    FormatChecked(page, MAX_PATH, L"%s\\index.html", productDir);
 }
 
 // A page that shows nothing (empty, or cut off by a full disk) is written

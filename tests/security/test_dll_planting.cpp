@@ -30,11 +30,11 @@ struct Child {
 static void PlantFolder(const wchar_t* tag, const wchar_t* program, const wchar_t* name, wchar_t* dir, wchar_t* exe)
 {
     MakeTempDir(tag, dir);
-    JoinPath(dir, name, exe);
+    JoinPath(exe, dir, name);
     ok(CopyFileW(program, exe, FALSE), "%s copied to %s", u8(name), u8(exe));
     for (int i = 0; i < PLANTED_COUNT; ++i) {
         wchar_t path[MAX_PATH];
-        JoinPath(dir, PLANTED[i], path);
+        JoinPath(path, dir, PLANTED[i]);
         ok(CopyFileW(g_plantedDll, path, FALSE), "planted %s", u8(path));
     }
 }
@@ -63,7 +63,7 @@ static void SetPlantedOrder(const wchar_t* exeName, bool on)
 static bool StartPlanted(const wchar_t* exe, const wchar_t* dir, Child* child)
 {
     ZeroMemory(child, sizeof *child);
-    JoinPath(dir, L"loaddll.log", child->log);
+    JoinPath(child->log, dir, L"loaddll.log");
     SECURITY_ATTRIBUTES inherit = { sizeof inherit, 0, TRUE };
     HANDLE log = CreateFileW(child->log, GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, 0);
     STARTUPINFOW si = { sizeof si };
@@ -101,7 +101,7 @@ static void CheckNothingMapped(const wchar_t* dir, const Child* child, const cha
 {
     for (int i = 0; i < PLANTED_COUNT; ++i) {
         wchar_t marker[MAX_PATH];
-        JoinPath(dir, PLANTED[i], marker);
+        JoinPath(marker, dir, PLANTED[i]);
         lstrcatW(marker, L".mapped");
         ok(!FileExists(marker), "%s mapped the planted %s", program, u8(PLANTED[i]));
     }
@@ -145,7 +145,7 @@ static void test_setup_from_downloads()
     g_testContext = "setup";
     wchar_t dir[MAX_PATH], exe[MAX_PATH], local[MAX_PATH];
     PlantFolder(L"plant-setup", g_setupExe, L"tallyinstall.exe", dir, exe);
-    JoinPath(dir, L"local", local);
+    JoinPath(local, dir, L"local");
     SetEnvironmentVariableW(L"LOCALAPPDATA", local);
 
     Child child;
@@ -182,7 +182,7 @@ static void test_launcher_message_box()
     g_testContext = "launcher";
     wchar_t dir[MAX_PATH], exe[MAX_PATH], local[MAX_PATH], saved[256] = L"";
     PlantFolder(L"plant-launcher", g_launcherExe, L"tallybook.exe", dir, exe);
-    JoinPath(dir, L"local", local);
+    JoinPath(local, dir, L"local");
     SetEnvironmentVariableW(L"LOCALAPPDATA", local);
     SetEnvironmentVariableW(L"ProgramFiles(x86)", dir);  // no browser there
     // An .html class without an open verb: the shell fallback fails and the box follows.
@@ -218,7 +218,7 @@ static void test_uninstaller_question()
     g_testContext = "uninstaller";
     wchar_t dir[MAX_PATH], exe[MAX_PATH], local[MAX_PATH];
     PlantFolder(L"plant-uninstall", g_uninstallerExe, L"tallyuninstall.exe", dir, exe);
-    JoinPath(dir, L"local", local);
+    JoinPath(local, dir, L"local");
     SetEnvironmentVariableW(L"LOCALAPPDATA", local);
     Child child;
     if (!StartPlanted(exe, dir, &child)) return;

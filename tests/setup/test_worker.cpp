@@ -224,7 +224,7 @@ static void KnownLocalFolder(wchar_t* out)
     wchar_t* folder = 0;
     HRESULT hr = SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, 0, &folder);
     ok(SUCCEEDED(hr), "known local folder: 0x%08lx", hr);
-    FormatMaxPath(out, L"%s", SUCCEEDED(hr) ? folder : L"");
+    FormatChecked(out, MAX_PATH, L"%s", SUCCEEDED(hr) ? folder : L"");
     CoTaskMemFree(folder);
 }
 

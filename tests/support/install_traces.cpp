@@ -9,12 +9,12 @@ void InstalledShortcutPaths(wchar_t* desktopLink, wchar_t* startFolder, wchar_t*
     wchar_t* folder = 0;
     desktopLink[0] = startFolder[0] = startLink[0] = 0;
     if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Desktop, 0, 0, &folder))) {
-        JoinPath(folder, L"青禾书苑.lnk", desktopLink);
+        JoinPath(desktopLink, folder, L"青禾书苑.lnk");
         CoTaskMemFree(folder);
     }
     if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Programs, 0, 0, &folder))) {
-        JoinPath(folder, L"Tallybook", startFolder);
-        JoinPath(startFolder, L"青禾书苑.lnk", startLink);
+        JoinPath(startFolder, folder, L"Tallybook");
+        JoinPath(startLink, startFolder, L"青禾书苑.lnk");
         CoTaskMemFree(folder);
     }
 }

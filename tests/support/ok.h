@@ -23,10 +23,10 @@ const char* u8(const wchar_t* text);
 // rather than cut, so nothing acts on a shortened path.
 bool FormatPathAt(const char* file, int line, wchar_t* out, int capacity, const wchar_t* format, ...);
 template <typename T, size_t N> constexpr int ArrayCount(T (&)[N]) { return (int)N; }
-// For arrays; a pointer does not compile here: FormatMaxPath is for a pointer
-// to a buffer of MAX_PATH characters.
+// For arrays; a pointer does not compile here: FormatChecked takes a pointer
+// and the capacity of the buffer it points at.
 #define FormatPath(out, ...) FormatPathAt(__FILE__, __LINE__, (out), ArrayCount(out), __VA_ARGS__)
-#define FormatMaxPath(out, ...) FormatPathAt(__FILE__, __LINE__, (out), MAX_PATH, __VA_ARGS__)
+#define FormatChecked(out, capacity, ...) FormatPathAt(__FILE__, __LINE__, (out), (capacity), __VA_ARGS__)
 
 // Prints the summary line and gives main's exit code.
 int test_summary(const char* name);

@@ -1,9 +1,9 @@
 // Checked path joining for the test programs.
 #include "test_paths.h"
 
-void JoinPath(const wchar_t* dir, const wchar_t* name, wchar_t* out)
+void JoinPath(wchar_t* out, const wchar_t* dir, const wchar_t* name)
 {
-    FormatMaxPath(out, L"%s\\%s", dir, name);
+    FormatChecked(out, MAX_PATH, L"%s\\%s", dir, name);
 }
 
 bool MakeFolderOfLength(const wchar_t* dir, int length, wchar_t* out)

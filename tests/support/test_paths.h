@@ -4,10 +4,8 @@
 #pragma once
 #include "ok.h"
 
-// For a buffer given with its capacity, where FormatPath can't see it.
-#define FormatChecked(out, capacity, ...) FormatPathAt(__FILE__, __LINE__, (out), (capacity), __VA_ARGS__)
-// dir\name into out (MAX_PATH).
-void JoinPath(const wchar_t* dir, const wchar_t* name, wchar_t* out);
+// dir\name into out (MAX_PATH), in the order of the programs' JoinWholePath.
+void JoinPath(wchar_t* out, const wchar_t* dir, const wchar_t* name);
 // A folder of exactly length characters (at most MAX_PATH + 7): dir and
 // padding folders below it, all created. out holds MAX_PATH + 8 characters.
 bool MakeFolderOfLength(const wchar_t* dir, int length, wchar_t* out);

@@ -22,17 +22,17 @@ static unsigned long long HashFile(const wchar_t* path, DWORD* size)
 static void Walk(const wchar_t* root, const wchar_t* relative, char* out)
 {
     wchar_t dir[MAX_PATH], pattern[MAX_PATH];
-    if (relative[0]) JoinPath(root, relative, dir); else lstrcpynW(dir, root, MAX_PATH);
-    JoinPath(dir, L"*", pattern);
+    if (relative[0]) JoinPath(dir, root, relative); else lstrcpynW(dir, root, MAX_PATH);
+    JoinPath(pattern, dir, L"*");
     WIN32_FIND_DATAW found;
     HANDLE search = FindFirstFileW(pattern, &found);
     if (search == INVALID_HANDLE_VALUE) return;
     do {
         if (!lstrcmpW(found.cFileName, L".") || !lstrcmpW(found.cFileName, L"..")) continue;
         wchar_t childRelative[MAX_PATH], child[MAX_PATH];
-        if (relative[0]) JoinPath(relative, found.cFileName, childRelative);
+        if (relative[0]) JoinPath(childRelative, relative, found.cFileName);
         else lstrcpynW(childRelative, found.cFileName, MAX_PATH);
-        JoinPath(root, childRelative, child);
+        JoinPath(child, root, childRelative);
         char line[MAX_PATH * 3 + 64];
         int used = lstrlenA(out);
         if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {

@@ -45,7 +45,7 @@ struct Install {
 static void Prepare(Install* in, const wchar_t* tag)
 {
     MakeTempDir(tag, in->root);
-    JoinPath(in->root, L"package", in->package);
+    JoinPath(in->package, in->root, L"package");
     CreateDirectoryW(in->package, 0);
     FormatPath(in->local, L"%s\\AppData\\Local", in->root);
     FormatPath(in->dir, L"%s\\Tallybook", in->local);
@@ -63,7 +63,7 @@ static void CheckInstalled(Install* in, bool expected, const char* when)
     InstalledShortcutPaths(desktop, startFolder, startLink);
     const wchar_t* names[] = { L"tallybook.exe", L"index.html", L"tallyuninstall.exe" };
     for (const wchar_t* name : names) {
-        JoinPath(in->dir, name, path);
+        JoinPath(path, in->dir, name);
         ok(FileExists(path) == expected, "%s: %s %s", when, u8(name), expected ? "present" : "gone");
     }
     ok(FileExists(desktop) == expected, "%s: desktop shortcut", when);
@@ -248,9 +248,9 @@ static void test_uninstall_keeps_user_files()
     ok(RunInstall(&in), "install succeeded");
     CheckInstalled(&in, true, "after install");
     wchar_t foreign[MAX_PATH], installed[MAX_PATH], text[2048];
-    JoinPath(in.dir, L"我的笔记.txt", foreign);
+    JoinPath(foreign, in.dir, L"我的笔记.txt");
     WriteTextFile(foreign, "the user's own file");
-    JoinPath(in.dir, L"tallyuninstall.exe", installed);
+    JoinPath(installed, in.dir, L"tallyuninstall.exe");
     wchar_t image[MAX_PATH];
     RunUninstaller(installed, true, text, 2048, image);
     const wchar_t* expected = L"青禾书苑 已卸载。\n\n安装文件夹中还有您自己的文件，已保留该文件夹。";
@@ -274,7 +274,7 @@ static void test_nothing_installed()
     Prepare(&in, L"nothing");
     wchar_t foreign[MAX_PATH], text[2048], expected[512];
     SHCreateDirectoryExW(0, in.dir, 0);
-    JoinPath(in.dir, L"我的笔记.txt", foreign);
+    JoinPath(foreign, in.dir, L"我的笔记.txt");
     WriteTextFile(foreign, "the user's own file");
     RunUninstallerWith(g_uninstallerExe, L"", NO_QUESTION, text, 2048);
     FormatChecked(expected, 512, L"没有在 %s 找到 青禾书苑 的安装，无需卸载。", in.dir);
@@ -291,15 +291,15 @@ static void test_reinstall_then_clean_uninstall()
     Install in;
     Prepare(&in, L"reinstall");
     wchar_t installed[MAX_PATH], text[2048];
-    JoinPath(in.dir, L"tallyuninstall.exe", installed);
+    JoinPath(installed, in.dir, L"tallyuninstall.exe");
     ok(RunInstall(&in), "install succeeded");
     RunUninstaller(installed, true, text, 2048);
     ok(RunInstall(&in), "install again");
     CheckInstalled(&in, true, "after reinstall");
     // A scanner reads the program and the page just as they are to go.
     wchar_t launcher[MAX_PATH], page[MAX_PATH];
-    JoinPath(in.dir, L"tallybook.exe", launcher);
-    JoinPath(in.dir, L"index.html", page);
+    JoinPath(launcher, in.dir, L"tallybook.exe");
+    JoinPath(page, in.dir, L"index.html");
     const wchar_t* held[] = { launcher, page };
     g_heldAtAnswer = held;
     g_heldAtAnswerCount = 2;
@@ -320,7 +320,7 @@ static void test_answer_no()
     Prepare(&in, L"no");
     ok(RunInstall(&in), "install succeeded");
     wchar_t installed[MAX_PATH], text[2048];
-    JoinPath(in.dir, L"tallyuninstall.exe", installed);
+    JoinPath(installed, in.dir, L"tallyuninstall.exe");
     RunUninstaller(installed, false, text, 2048);
     CheckInstalled(&in, true, "after No");
     RunUninstaller(installed, true, text, 2048);  // clean up
@@ -334,9 +334,9 @@ static void test_locked_launcher()
     Prepare(&in, L"locked");
     ok(RunInstall(&in), "install succeeded");
     wchar_t launcher[MAX_PATH], installed[MAX_PATH], page[MAX_PATH], text[2048];
-    JoinPath(in.dir, L"tallybook.exe", launcher);
-    JoinPath(in.dir, L"index.html", page);
-    JoinPath(in.dir, L"tallyuninstall.exe", installed);
+    JoinPath(launcher, in.dir, L"tallybook.exe");
+    JoinPath(page, in.dir, L"index.html");
+    JoinPath(installed, in.dir, L"tallyuninstall.exe");
     HANDLE held = CreateFileW(launcher, GENERIC_READ, 0, 0, OPEN_EXISTING, 0, 0);
     ok(held != INVALID_HANDLE_VALUE, "launcher held open");
     RunUninstaller(installed, true, text, 2048);
@@ -363,14 +363,14 @@ struct UserFiles {
 
 static void MakeUserFiles(Install* in, UserFiles* user)
 {
-    JoinPath(in->root, L"My Documents", user->dir);
+    JoinPath(user->dir, in->root, L"My Documents");
     CreateDirectoryW(user->dir, 0);
-    JoinPath(user->dir, L"thesis.txt", user->thesis);
+    JoinPath(user->thesis, user->dir, L"thesis.txt");
     WriteTextFile(user->thesis, "第一章 数论初步：素数有无穷多个。");
     wchar_t other[MAX_PATH];
-    JoinPath(user->dir, L"index.html", other);
+    JoinPath(other, user->dir, L"index.html");
     WriteTextFile(other, "<p>my own page</p>");
-    JoinPath(user->dir, L"tallybook.exe", other);
+    JoinPath(other, user->dir, L"tallybook.exe");
     WriteTextFile(other, "not a program");
     SnapshotTree(user->dir, user->before);
 }
@@ -411,7 +411,7 @@ static void test_links_at_old_copy_names()
     OldCopyName(4, planted);
     MakeSymbolicLink(user.thesis, planted);
     SnapshotTree(user.dir, user.before);  // the link count of thesis.txt is not its content
-    JoinPath(in.dir, L"tallyuninstall.exe", installed);
+    JoinPath(installed, in.dir, L"tallyuninstall.exe");
     RunUninstaller(installed, true, text, 2048);
     ok(!lstrcmpW(text, L"青禾书苑 已卸载。"), "result with links planted: %s", u8(text));
     CheckInstalled(&in, false, "after uninstall with links planted");
@@ -439,7 +439,7 @@ static void test_folders_at_old_copy_names()
         OldCopyName(pid, planted);
         CreateDirectoryW(planted, 0);
     }
-    JoinPath(in.dir, L"tallyuninstall.exe", installed);
+    JoinPath(installed, in.dir, L"tallyuninstall.exe");
     RunUninstaller(installed, true, text, 2048);
     ok(!lstrcmpW(text, L"青禾书苑 已卸载。"), "result with folders planted: %s", u8(text));
     CheckInstalled(&in, false, "after uninstall with folders planted");
@@ -466,8 +466,8 @@ static void test_backup_copy()
     const wchar_t* names[] = { L"tallybook.exe", L"index.html", L"tallyuninstall.exe" };
     for (const wchar_t* name : names) {
         wchar_t from[MAX_PATH], to[MAX_PATH];
-        JoinPath(in.dir, name, from);
-        JoinPath(backup, name, to);
+        JoinPath(from, in.dir, name);
+        JoinPath(to, backup, name);
         CopyFileW(from, to, FALSE);
     }
     char backupBefore[SNAPSHOT_CAPACITY], installBefore[SNAPSHOT_CAPACITY];
@@ -475,7 +475,7 @@ static void test_backup_copy()
     SnapshotTree(backup, backupBefore);
     SnapshotTree(in.dir, installBefore);
     wchar_t backupUninstaller[MAX_PATH];
-    JoinPath(backup, L"tallyuninstall.exe", backupUninstaller);
+    JoinPath(backupUninstaller, backup, L"tallyuninstall.exe");
     RunUninstallerWith(backupUninstaller, L"", NO_QUESTION, text, 2048);
     FormatChecked(expected, 1024,
                   L"这个 tallyuninstall.exe 不是已安装的卸载程序，没有删除任何内容。\n\n"
@@ -503,7 +503,7 @@ static void test_finish_by_hand()
     static char after[SNAPSHOT_CAPACITY];
     SnapshotTree(in.dir, installBefore);
     wchar_t installed[MAX_PATH], args[MAX_PATH + 32], text[2048];
-    JoinPath(in.dir, L"tallyuninstall.exe", installed);
+    JoinPath(installed, in.dir, L"tallyuninstall.exe");
     // A real handle this time: of the test itself, which is the parent but not the uninstaller.
     HANDLE self = 0;
     DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &self,
@@ -538,13 +538,13 @@ static void test_linked_install_folder()
     Prepare(&in, L"linkdir");
     ok(RunInstall(&in), "install succeeded");
     wchar_t other[MAX_PATH], text[2048], expected[1024], installed[MAX_PATH];
-    JoinPath(in.root, L"other", other);
+    JoinPath(other, in.root, L"other");
     ok(MoveFileW(in.dir, other), "install folder moved to %s", u8(other));
     if (!MakeSymbolicLink(other, in.dir)) { DeleteTree(in.root); return; }
     char before[SNAPSHOT_CAPACITY];
     static char after[SNAPSHOT_CAPACITY];
     SnapshotTree(other, before);
-    JoinPath(in.dir, L"tallyuninstall.exe", installed);
+    JoinPath(installed, in.dir, L"tallyuninstall.exe");
     RunUninstallerWith(installed, L"", NO_QUESTION, text, 2048);
     FormatChecked(expected, 1024, L"安装文件夹 %s 是一个链接，为保护它指向的文件，没有删除任何内容。", in.dir);
     ok(!lstrcmpW(text, expected), "linked folder\n  got      %s\n  expected %s", u8(text), u8(expected));
@@ -567,12 +567,12 @@ static void test_linked_files()
     UserFiles user;
     MakeUserFiles(&in, &user);
     wchar_t page[MAX_PATH], launcher[MAX_PATH], installed[MAX_PATH], text[2048];
-    JoinPath(in.dir, L"index.html", page);
-    JoinPath(in.dir, L"tallybook.exe", launcher);
-    JoinPath(in.dir, L"tallyuninstall.exe", installed);
+    JoinPath(page, in.dir, L"index.html");
+    JoinPath(launcher, in.dir, L"tallybook.exe");
+    JoinPath(installed, in.dir, L"tallyuninstall.exe");
     wchar_t userPage[MAX_PATH], userProgram[MAX_PATH];
-    JoinPath(user.dir, L"index.html", userPage);
-    JoinPath(user.dir, L"tallybook.exe", userProgram);
+    JoinPath(userPage, user.dir, L"index.html");
+    JoinPath(userProgram, user.dir, L"tallybook.exe");
     DeleteFileW(page);
     MakeSymbolicLink(userPage, page);
     DeleteFileW(launcher);
@@ -617,7 +617,7 @@ static void test_foreign_shortcut_and_keys()
     RegCloseKey(key);
     DWORD before = 0;
     unsigned char* shortcut = ReadWholeFile(desktop, &before);
-    JoinPath(in.dir, L"tallyuninstall.exe", installed);
+    JoinPath(installed, in.dir, L"tallyuninstall.exe");
     RunUninstaller(installed, true, text, 2048);
     ok(!lstrcmpW(text, L"青禾书苑 已卸载。"), "result: %s", u8(text));
     DWORD after = 0;
@@ -658,8 +658,8 @@ static void test_folder_swapped_for_link()
     g_testContext = "install folder swapped for a link";
     wchar_t root[MAX_PATH], dir[MAX_PATH], user[MAX_PATH], userFile[MAX_PATH], resolved[MAX_PATH];
     MakeTempDir(L"swapped", root);
-    JoinPath(root, L"Tallybook", dir);
-    JoinPath(root, L"My Programs", user);
+    JoinPath(dir, root, L"Tallybook");
+    JoinPath(user, root, L"My Programs");
     CreateDirectoryW(dir, 0);
     BOOL linked = TRUE;
     HANDLE held = HoldFolder(dir, resolved, &linked);
@@ -667,7 +667,7 @@ static void test_folder_swapped_for_link()
     ok(!wcsncmp(resolved, L"C:\\", 3) && !StrCmpIW(resolved + lstrlenW(resolved) - 10, L"\\Tallybook"),
        "resolved without the \\\\?\\ prefix: %s", u8(resolved));
     if (MoveFileW(dir, user)) {
-        JoinPath(user, L"tallybook.exe", userFile);
+        JoinPath(userFile, user, L"tallybook.exe");
         WriteTextFile(userFile, "the user's program");
         ok(MakeSymbolicLink(user, dir), "link in the folder's place");
         ok(RemoveOwnFile(dir, resolved, L"tallybook.exe") == ITEM_LINKED, "the file through the link is left as linked");
@@ -688,8 +688,8 @@ static void test_temp_unusable()
     ok(RunInstall(&in), "install succeeded");
     wchar_t installed[MAX_PATH], missing[MAX_PATH], text[2048], expected[1024];
     wchar_t savedTmp[MAX_PATH] = L"", savedTemp[MAX_PATH] = L"";
-    JoinPath(in.dir, L"tallyuninstall.exe", installed);
-    JoinPath(in.root, L"no such folder", missing);
+    JoinPath(installed, in.dir, L"tallyuninstall.exe");
+    JoinPath(missing, in.root, L"no such folder");
     GetEnvironmentVariableW(L"TMP", savedTmp, MAX_PATH);
     GetEnvironmentVariableW(L"TEMP", savedTemp, MAX_PATH);
     SetEnvironmentVariableW(L"TMP", missing);
@@ -704,8 +704,8 @@ static void test_temp_unusable()
                   L"临时文件夹（%%TEMP%%）可用后，再次运行卸载即可删除它们。", installed);
     ok(!lstrcmpW(text, expected), "result\n  got      %s\n  expected %s", u8(text), u8(expected));
     wchar_t launcher[MAX_PATH], page[MAX_PATH], desktop[MAX_PATH], startFolder[MAX_PATH], startLink[MAX_PATH];
-    JoinPath(in.dir, L"tallybook.exe", launcher);
-    JoinPath(in.dir, L"index.html", page);
+    JoinPath(launcher, in.dir, L"tallybook.exe");
+    JoinPath(page, in.dir, L"index.html");
     InstalledShortcutPaths(desktop, startFolder, startLink);
     ok(!FileExists(launcher) && !FileExists(page), "the program files are removed");
     ok(!FileExists(desktop) && !FileExists(startLink), "the shortcuts are removed");
@@ -753,10 +753,10 @@ static void test_stale_private_folders()
                                L"tallyuninstall-0000000000000003", L"tallyuninstall-0000000000000004",
                                L"tallyuninstall-0000000000000005", L"tallyuninstall-0000000000000007",
                                L"tallyuninstall-notours" };
-    for (const wchar_t* name : names) { JoinPath(root, name, path); CreateDirectoryW(path, 0); }
-    JoinPath(root, L"user", user);
+    for (const wchar_t* name : names) { JoinPath(path, root, name); CreateDirectoryW(path, 0); }
+    JoinPath(user, root, L"user");
     CreateDirectoryW(user, 0);
-    JoinPath(user, L"tallyuninstall.exe", userCopy);
+    JoinPath(userCopy, user, L"tallyuninstall.exe");
     CopyFileW(g_uninstallerExe, userCopy, FALSE);
     FormatPath(file, L"%s\\tallyuninstall-0000000000000002\\tallyuninstall.exe", root);
     CopyFileW(g_uninstallerExe, file, FALSE);
@@ -772,7 +772,7 @@ static void test_stale_private_folders()
     WriteTextFile(file, "the user's own");
     FormatPath(file, L"%s\\tallyuninstall-0000000000000007\\tallyuninstall.exe", root);
     ok(CreateHardLinkW(file, userCopy, 0), "a second name of the user's file in tallyuninstall-…0007");
-    JoinPath(root, L"tallyuninstall-0000000000000006", path);
+    JoinPath(path, root, L"tallyuninstall-0000000000000006");
     ok(MakeSymbolicLink(user, path), "a link tallyuninstall-…0006 to the user's folder");
     char before[SNAPSHOT_CAPACITY];
     static char after[SNAPSHOT_CAPACITY];
@@ -786,7 +786,7 @@ static void test_stale_private_folders()
         { L"tallyuninstall-0000000000000007", true },  { L"tallyuninstall-notours", true },
     };
     for (auto& e : expect) {
-        JoinPath(root, e.name, path);
+        JoinPath(path, root, e.name);
         ok((GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES) == e.stays, "%s %s", u8(e.name), e.stays ? "stays" : "goes");
     }
     FormatPath(file, L"%s\\tallyuninstall-0000000000000003\\tallyuninstall.exe", root);
@@ -802,7 +802,7 @@ static void test_stale_private_folders()
         CloseHandle(running.hProcess);
         CloseHandle(running.hThread);
     }
-    JoinPath(root, L"tallyuninstall-0000000000000006", path);
+    JoinPath(path, root, L"tallyuninstall-0000000000000006");
     RemoveSymbolicLink(path);
     DeleteTree(root);
 }
@@ -843,7 +843,7 @@ static void test_three_cycles()
     SnapshotTree(desktop, desktopBefore);
     SnapshotTree(programs, programsBefore);
     SnapshotTree(in.local, localBefore);
-    JoinPath(in.dir, L"tallyuninstall.exe", installed);
+    JoinPath(installed, in.dir, L"tallyuninstall.exe");
     wchar_t text[2048];
     for (int cycle = 1; cycle <= 3; ++cycle) {
         ok(RunInstall(&in), "cycle %d: install", cycle);
@@ -882,7 +882,7 @@ static void test_long_bases()
         ok(installed == (n <= 230), "base of %d characters: install %s", n, installed ? "succeeded" : "failed");
         if (installed) {
             wchar_t uninstaller[MAX_PATH];
-            JoinPath(in.dir, L"tallyuninstall.exe", uninstaller);
+            JoinPath(uninstaller, in.dir, L"tallyuninstall.exe");
             RunUninstaller(uninstaller, true, text, 2048);
             ok(!lstrcmpW(text, L"青禾书苑 已卸载。"), "base of %d characters: %s", n, u8(text));
             CheckInstalled(&in, false, "after uninstall");
@@ -902,7 +902,7 @@ static void test_traced_uninstall()
     Prepare(&in, L"traced");
     ok(RunInstall(&in), "install succeeded");
     wchar_t installed[MAX_PATH], text[2048];
-    JoinPath(in.dir, L"tallyuninstall.exe", installed);
+    JoinPath(installed, in.dir, L"tallyuninstall.exe");
     RunUninstaller(installed, true, text, 2048);
     ok(!lstrcmpW(text, L"青禾书苑 已卸载。"), "result: %s", u8(text));
     DeleteTree(in.root);
@@ -928,7 +928,7 @@ static void test_registered_command()
     if (n > 2 && command[0] == L'"' && command[n - 1] == L'"') {
         wchar_t exe[MAX_PATH];
         command[n - 1] = 0;
-        FormatMaxPath(exe, L"%s", command + 1);
+        FormatChecked(exe, MAX_PATH, L"%s", command + 1);
         ok(FileExists(exe), "the registered uninstaller %s exists", u8(exe));
         wchar_t text[2048];
         RunUninstaller(exe, true, text, 2048);
