@@ -13,7 +13,7 @@ scripts/run-on-x.sh --png-dir "$shots" "$build/tools/walkthrough.exe" "$PWD/$bui
   "$PWD/$build/tools/recorder.exe" "$shots"
 node scripts/page-screenshots.mjs >/dev/null
 # The walk-through installed into run-on-x.sh's prefix; the page is there.
-tools/app-window.sh "$shots/launcher-command.txt" "${TALLY_WINE_ROOT:-$PWD/build/wine}/prefix-x11" "$shots/app-window.png"
+tools/app-window.sh tools/app-window.mjs "$shots/launcher-command.txt" "${TALLY_WINE_ROOT:-$PWD/build/wine}/prefix-x11" "$shots/app-window.png"
 for name in wizard-before wizard-during wizard-after page-light-top page-dark-top app-window; do
   cp "$shots/$name.png" docs/screenshots/
 done
