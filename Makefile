@@ -14,7 +14,7 @@ export SIGN_PKCS12 SIGN_PASSWORD_FILE SIGN_TIMESTAMP_URL
 # Always given, so a build folder once configured for signing goes back to unsigned.
 SIGN_FLAGS = "-DSIGN_PKCS12=$(SIGN_PKCS12)" "-DSIGN_PASSWORD_FILE=$(SIGN_PASSWORD_FILE)" "-DSIGN_TIMESTAMP_URL=$(SIGN_TIMESTAMP_URL)"
 
-.PHONY: run test test-anywhere dist build bootstrap bench screenshots audit test-windows test-page clean
+.PHONY: run test test-anywhere test-soak dist build bootstrap bench screenshots audit test-windows test-page clean
 
 run: bootstrap dist
 	scripts/main-job.sh
@@ -31,6 +31,12 @@ test: bootstrap dist
 # a Chinese locale and under LC_ALL=C (a clone of the current commit).
 test-anywhere: bootstrap
 	scripts/test-anywhere.sh
+
+# The same clone and settings, N runs in a row, alternating the two settings;
+# ends with a table of each test's failures and slowest time.
+N ?= 20
+test-soak: bootstrap
+	scripts/test-anywhere.sh --soak $(N)
 
 dist: build
 	@scripts/make-dist.sh "$(BUILD)" "$(DIST)"

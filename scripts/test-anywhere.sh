@@ -4,8 +4,17 @@
 # the current commit there (committed work only) and runs `make test` in it
 # under LANG=zh_CN.UTF-8, then again under LC_ALL=C. The clone is removed
 # when both pass and kept for a look when one fails.
+#   test-anywhere.sh            the two runs
+#   test-anywhere.sh --soak N   N runs, alternating the two settings, each run's
+#                               output kept; ends with each test's failures and
+#                               slowest time (scripts/soak-table.py)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+soak=0
+if [ "${1:-}" = --soak ]; then
+  soak=${2:-}
+  [[ "$soak" =~ ^[1-9][0-9]*$ ]] || { echo "test-anywhere: --soak needs a number of runs" >&2; exit 2; }
+fi
 top=$PWD
 commit=$(git rev-parse HEAD)
 
@@ -54,6 +63,24 @@ run() {
   echo "== test-anywhere: under $name: $([ $status -eq 0 ] && echo passed || echo "FAILED (status $status)") in $((SECONDS - start)) s =="
   return $status
 }
+
+if [ "$soak" -gt 0 ]; then
+  logs=$top/build/soak
+  rm -rf "$logs"
+  mkdir -p "$logs"
+  for ((i = 1; i <= soak; ++i)); do
+    if ((i % 2)); then name=zh_CN.UTF-8; settings=("${locale_env[@]}" LC_ALL= LANG=zh_CN.UTF-8)
+    else name=C; settings=(LANG=C LC_ALL=C); fi
+    log=$(printf '%s/run-%02d-%s.log' "$logs" "$i" "$name")
+    start=$SECONDS status=0
+    run "$name (run $i of $soak)" "${settings[@]}" > "$log" 2>&1 || status=$?
+    echo "test-anywhere: run $i of $soak under $name: $([ $status -eq 0 ] && echo passed || echo "FAILED (status $status)") in $((SECONDS - start)) s; output in $log"
+  done
+  python3 scripts/soak-table.py "$logs"/run-*.log
+  status=$?
+  [ $status -eq 0 ] && rm -rf "$base"
+  exit $status
+fi
 
 failed=
 run "LANG=zh_CN.UTF-8" "${locale_env[@]}" LC_ALL= LANG=zh_CN.UTF-8 || failed="$failed zh_CN.UTF-8"
