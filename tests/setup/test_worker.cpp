@@ -108,6 +108,13 @@ static void LayoutUnder(const wchar_t* base, Layout* layout)
     FormatPath(layout->uninstaller, L"%s\\Tallybook\\tallyuninstall.exe", base);
 }
 
+static void CheckAllAsBuilt(const Layout* layout)
+{
+    CheckSameAsBuilt(layout->launcher, g_launcherExe, "launcher");
+    CheckSameAsBuilt(layout->page, g_pageSource, "page");
+    CheckSameAsBuilt(layout->uninstaller, g_uninstallerExe, "uninstaller");
+}
+
 // The layout under the LOCALAPPDATA this test set for the run.
 static void LayoutUnderLocal(Layout* layout)
 {
@@ -298,9 +305,7 @@ static void test_fresh_install(void)
     DWORD elapsed = RunWorker();
     CheckNotices(INSTALL_FAILED_NOTHING);
     ok(elapsed >= 1560, "run took %lu ms, expected at least the 1560 ms of pauses", elapsed);
-    CheckSameAsBuilt(layout.launcher, g_launcherExe, "launcher");
-    CheckSameAsBuilt(layout.page, g_pageSource, "page");
-    CheckSameAsBuilt(layout.uninstaller, g_uninstallerExe, "uninstaller");
+    CheckAllAsBuilt(&layout);
     CheckShortcutsAndRegistry(&layout);
 }
 
@@ -337,9 +342,7 @@ static void test_held_for_a_moment(void)
     RunWorker();
     EndHold(holder);
     CheckNotices(INSTALL_FAILED_NOTHING);
-    CheckSameAsBuilt(layout.launcher, g_launcherExe, "launcher");
-    CheckSameAsBuilt(layout.page, g_pageSource, "page");
-    CheckSameAsBuilt(layout.uninstaller, g_uninstallerExe, "uninstaller");
+    CheckAllAsBuilt(&layout);
     CheckShortcutsAndRegistry(&layout);
 }
 
@@ -359,8 +362,7 @@ static void test_registry_blocked(void)
     RunWorker();
     RegDeleteKeyW(HKEY_CURRENT_USER, parent);
     CheckNotices(INSTALL_FAILED_REGISTRY);
-    CheckSameAsBuilt(layout.launcher, g_launcherExe, "launcher");
-    CheckSameAsBuilt(layout.page, g_pageSource, "page");
+    CheckAllAsBuilt(&layout);
     CheckShortcuts(true, true);
 }
 
@@ -404,9 +406,7 @@ static void test_desktop_shortcut_blocked(void)
     ok(CreateDirectoryW(desktopLink, 0), "folder %s made", u8(desktopLink));
     RunWorker();
     CheckNotices(INSTALL_FAILED_SHORTCUTS);
-    CheckSameAsBuilt(layout.launcher, g_launcherExe, "launcher");
-    CheckSameAsBuilt(layout.page, g_pageSource, "page");
-    CheckSameAsBuilt(layout.uninstaller, g_uninstallerExe, "uninstaller");
+    CheckAllAsBuilt(&layout);
     CheckRegistry(&layout, EstimatedKbOf(layout.launcher, layout.page));
     ok(DirExists(desktopLink), "the folder named like the shortcut stays a folder");
     CheckShortcuts(false, true);
@@ -423,9 +423,7 @@ static void test_start_menu_folder_blocked(void)
     ok(WriteTextFile(startFolder, "a file named like the Start-menu folder"), "file %s made", u8(startFolder));
     RunWorker();
     CheckNotices(INSTALL_FAILED_SHORTCUTS);
-    CheckSameAsBuilt(layout.launcher, g_launcherExe, "launcher");
-    CheckSameAsBuilt(layout.page, g_pageSource, "page");
-    CheckSameAsBuilt(layout.uninstaller, g_uninstallerExe, "uninstaller");
+    CheckAllAsBuilt(&layout);
     CheckRegistry(&layout, EstimatedKbOf(layout.launcher, layout.page));
     ok(FileExists(startFolder), "the file named like the Start-menu folder stays a file");
     ok(FileExists(desktopLink), "desktop shortcut %s still made", u8(desktopLink));
@@ -445,9 +443,7 @@ static void test_no_local_app_data(void)
     ListDriveRoot(rootBefore, sizeof rootBefore);
     RunWorker();
     CheckNotices(INSTALL_FAILED_NOTHING);
-    CheckSameAsBuilt(layout.launcher, g_launcherExe, "launcher");
-    CheckSameAsBuilt(layout.page, g_pageSource, "page");
-    CheckSameAsBuilt(layout.uninstaller, g_uninstallerExe, "uninstaller");
+    CheckAllAsBuilt(&layout);
     CheckShortcutsAndRegistry(&layout);
     ListDriveRoot(rootAfter, sizeof rootAfter);
     ok(!DirExists(L"C:\\Tallybook") && !FileExists(L"C:\\Tallybook"), "nothing at C:\\Tallybook");
