@@ -60,8 +60,8 @@ describe('names, headings and live regions', () => {
     assert.deepEqual(await name('#qDots .qd'), [1, 2, 3, 4, 5].map(i => '第 ' + i + ' 条名言'));
     assert.deepEqual(await name('#ucSwap, #diceBtn, #coinBtn'), ['交换单位', '掷骰子', '抛硬币']);
     const keys = await name('#calcGrid button');
-    assert.deepEqual([keys[0], keys[1], keys[7], keys[8], keys[15], keys[23], keys[26], keys[31]],
-      ['AC 全部清除', '退格', '除', '7', '减', '等于', '平方根', '正负号']);
+    assert.deepEqual([keys[0], keys[1], keys[7], keys[8], keys[15], keys[23], keys[26], keys[29], keys[31]],
+      ['AC 全部清除', '⌫ 退格', '÷ 除', '7', '− 减', '= 等于', '√ 平方根', 'x² 平方', '± 正负号']);
     const site = await name('a[target="_blank"]');
     assert.equal(site.length, 6);
     for (const n of site) assert.match(n, /（在新窗口中打开）$/);
@@ -105,6 +105,22 @@ describe('names, headings and live regions', () => {
     await p.page.fill('#ucIn', '100');
     assert.equal(await say(), '100 摄氏度 (°C) = 212 华氏度 (°F)');
   });
+});
+
+// Edge under a Windows contrast theme: the theme's few colours, no gradients, no shadows.
+for (const colorScheme of ['dark', 'light']) test(`a ${colorScheme} contrast theme: every button has an edge, each group shows its current item`, async () => {
+  const p = await openPage({ forcedColors: 'active', colorScheme });
+  try {
+    const seen = await p.page.evaluate(() => {
+      const canvas = getComputedStyle(document.body).backgroundColor, shows = c => c !== canvas && !/^rgba\(.*, 0\)$/.test(c);
+      const edged = e => { const s = getComputedStyle(e); return (s.borderTopStyle !== 'none' && shows(s.borderTopColor)) || shows(s.backgroundColor); };
+      // The current item is marked by a fill or a line under it that the others lack.
+      const marked = e => { const a = getComputedStyle(e, '::after'); return shows(getComputedStyle(e).backgroundColor) || (a.borderBottomStyle !== 'none' && shows(a.borderBottomColor)); };
+      return { edgeless: [...document.querySelectorAll('button, .btn')].filter(e => !edged(e)).map(e => e.outerHTML.slice(0, 60)),
+        current: ['#nav a', '.degchip button', '#fChips .chip', '#qDots .qd'].map(sel => [...document.querySelectorAll(sel)].filter(marked).map(e => e.textContent || e.className)) };
+    });
+    assert.deepEqual(seen, { edgeless: [], current: [['首页'], ['DEG'], ['全部'], ['qd on']] });
+  } finally { await p.close(); }
 });
 
 describe('keyboard', () => {

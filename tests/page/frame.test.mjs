@@ -200,6 +200,24 @@ describe('theme', () => {
   });
 });
 
+// 1260 × 880 at 200 % zoom: the top bar wraps to three rows. Each row jumps
+// from where the last one left off (a fragment set in the address, a click on
+// a link) and waits for the end of its glide.
+test('at 200 % zoom a fragment, each navigation link and the hero button land with the title below the top bar', { timeout: 30000 }, async () => {
+  const p = await openPage({ viewport: { width: 630, height: 440 } });
+  const jump = how => p.page.evaluate(how => new Promise(r => {
+    addEventListener('scrollend', r, { once: true });
+    if (/^#\w+$/.test(how)) location.hash = how; else document.querySelector(how).click();
+  }), how);
+  try {
+    for (const [how, id] of [['#pool', 'pool'], ...['tools', 'formulas', 'pool', 'news', 'quiz', 'about'].map(id => [`#nav a[href="#${id}"]`, id]), ['.hero .btn.ghost', 'tools']]) {
+      await jump(how);
+      const gap = await p.page.evaluate(id => document.querySelector(`#${id} h2`).getBoundingClientRect().top - document.querySelector('.topbar').offsetHeight, id);
+      assert.ok(gap >= 0 && gap < 60, `${how}: the title ${gap} px below the bar`);
+    }
+  } finally { await p.close(); }
+});
+
 describe('navigation highlight and back to top', () => {
   let p;
   before(async () => { p = await openPage(); });

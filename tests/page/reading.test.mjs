@@ -286,7 +286,7 @@ describe('quotations', () => {
       assert.equal((await shown()).text, Q[1][0]);
 
       await p.page.clock.runFor(2000); // 2.3 s into the second quotation
-      await p.page.locator('#qDots .qd').nth(2).click();
+      await p.page.locator('#qDots .qd').nth(2).click({ position: { x: -7, y: -7 } }); // a corner of its 24 px target
       let s = await shown();
       assert.deepEqual([s.on, s.opacity, s.text], [[2], '0', Q[1][0]]);
       await p.page.clock.runFor(299);

@@ -51,13 +51,14 @@ export async function closeBrowser() {
 // before the page's own script. clock: true installs page.clock at clockTime
 // (default now) and pauses it 1 s later, so timers move only with runFor().
 // reducedMotion: 'reduce' stands for a reader who asks for less motion; hash
-// ('#formulas') opens the page at a fragment. With waitUntil 'load' it returns
+// ('#formulas') opens the page at a fragment; forcedColors 'active' with a
+// colorScheme is a Windows contrast theme as Edge applies it. With waitUntil 'load' it returns
 // once the page has built everything below its first screen.
 export async function openPage({ initScript, viewport = { width: 1260, height: 880 },
-  clock = false, clockTime, locale = 'zh-CN', timezoneId, reducedMotion, hash = '', waitUntil = 'load' } = {}) {
+  clock = false, clockTime, locale = 'zh-CN', timezoneId, reducedMotion, forcedColors, colorScheme, hash = '', waitUntil = 'load' } = {}) {
   const browser = await sharedBrowser();
   const context = await browser.newContext({ viewport, locale, ...(timezoneId ? { timezoneId } : {}),
-    ...(reducedMotion ? { reducedMotion } : {}) });
+    ...(reducedMotion ? { reducedMotion } : {}), ...(forcedColors ? { forcedColors, colorScheme } : {}) });
   const page = await context.newPage();
   const requests = [];
   const errors = [];
