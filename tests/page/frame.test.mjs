@@ -224,14 +224,16 @@ describe('navigation highlight and back to top', () => {
   after(() => p.close());
 
   const active = () => p.page.evaluate(() => [...document.querySelectorAll('#nav a.active')].map(a => a.textContent));
-  // Puts the section's top 300 px below the viewport top, inside it for the 352–396 px band.
-  async function bringToBand(id) {
+  // Puts the section's top 300 px below the viewport top, inside it for the
+  // 352–396 px band, and waits for the links the page then lights (its
+  // observer reports a frame or more later).
+  async function bringToBand(id, lit) {
     await p.page.evaluate(id => {
       const top = document.getElementById(id).getBoundingClientRect().top + window.scrollY - 300;
       window.scrollTo({ top: Math.min(top, document.documentElement.scrollHeight - innerHeight), behavior: 'instant' });
     }, id);
-    await settle(p.page);
-    await p.page.waitForTimeout(150);
+    await p.page.waitForFunction(lit => JSON.stringify([...document.querySelectorAll('#nav a.active')].map(a => a.textContent)) === lit,
+      JSON.stringify(lit), { timeout: 5000 }).catch(async () => assert.deepEqual(await active(), lit, id));
   }
 
   test('home is active from the markup on', async () => {
@@ -239,14 +241,8 @@ describe('navigation highlight and back to top', () => {
   });
 
   test('each linked section lights its link; quotations light none', async () => {
-    await bringToBand('news');
-    assert.deepEqual(await active(), ['数闻']);
-    await bringToBand('quotes');
-    assert.deepEqual(await active(), []);
-    await bringToBand('about');
-    assert.deepEqual(await active(), ['关于']);
-    await bringToBand('formulas');
-    assert.deepEqual(await active(), ['公式库']);
+    for (const [id, lit] of [['news', ['数闻']], ['quotes', []], ['about', ['关于']], ['formulas', ['公式库']]])
+      await bringToBand(id, lit);
   });
 
   test('back-to-top shows only above 400 px of scroll', async () => {
