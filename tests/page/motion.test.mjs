@@ -87,7 +87,7 @@ describe('the status dot', () => {
 
 describe('the hero out of view', () => {
   test('its animations pause while it is scrolled away and run again when it is back', async () => {
-    const p = await openPage();
+    const p = await openPage({ drift: true });
     const states = () => p.page.evaluate(() => {
       const hero = document.getElementById('home');
       return [...new Set(document.getAnimations().filter(a => hero.contains(a.effect.target)).map(a => a.playState))];

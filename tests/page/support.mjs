@@ -26,6 +26,17 @@ process.on('exit', () => rmSync(PRIVATE_TMP, { recursive: true, force: true }));
 
 let browserPromise = null;
 
+// Composited in software (no GPU here), the glows drifting behind the hero keep
+// a core busy for as long as a page is open, and three test files at a time on
+// two cores wait on each other. They are decoration under pointer-events: none,
+// so pages hold them at their first frame unless a test asks for the motion. An
+// adopted sheet: no element the tests count, and gone with the document.
+const HOLD_DRIFT = `{
+  const sheet = new CSSStyleSheet();
+  sheet.replaceSync('.blob,.sym{animation-play-state:paused!important}');
+  document.adoptedStyleSheets = [...document.adoptedStyleSheets, sheet];
+}`;
+
 // A browser that cannot start rejects at once with its exit status and its
 // error output (Playwright's "Browser logs"); one that hangs, within 30 s.
 export function launchBrowser() {
@@ -53,9 +64,11 @@ export async function closeBrowser() {
 // reducedMotion: 'reduce' stands for a reader who asks for less motion; hash
 // ('#formulas') opens the page at a fragment; forcedColors 'active' with a
 // colorScheme is a Windows contrast theme as Edge applies it. With waitUntil 'load' it returns
-// once the page has built everything below its first screen.
+// once the page has built everything below its first screen. drift: true lets
+// the hero's glows and signs move (see HOLD_DRIFT).
 export async function openPage({ initScript, viewport = { width: 1260, height: 880 },
-  clock = false, clockTime, locale = 'zh-CN', timezoneId, reducedMotion, forcedColors, colorScheme, hash = '', waitUntil = 'load' } = {}) {
+  clock = false, clockTime, locale = 'zh-CN', timezoneId, reducedMotion, forcedColors, colorScheme, hash = '', waitUntil = 'load',
+  drift = false } = {}) {
   const browser = await sharedBrowser();
   const context = await browser.newContext({ viewport, locale, ...(timezoneId ? { timezoneId } : {}),
     ...(reducedMotion ? { reducedMotion } : {}), ...(forcedColors ? { forcedColors, colorScheme } : {}) });
@@ -72,6 +85,7 @@ export async function openPage({ initScript, viewport = { width: 1260, height: 8
     // millisecond passes in between, and pausing in its past is refused.
     await page.clock.pauseAt(new Date(t0.getTime() + 1000));
   }
+  if (!drift) await page.addInitScript(HOLD_DRIFT);
   if (initScript) await page.addInitScript(initScript);
   await page.goto(PAGE_URL + hash, { waitUntil });
   if (waitUntil === 'load') await filled(page);
