@@ -26,16 +26,11 @@ process.on('exit', () => rmSync(PRIVATE_TMP, { recursive: true, force: true }));
 
 let browserPromise = null;
 
-// Composited in software (no GPU here), the glows drifting behind the hero keep
-// a core busy for as long as a page is open, and three test files at a time on
-// two cores wait on each other. They are decoration under pointer-events: none,
-// so pages hold them at their first frame unless a test asks for the motion. An
-// adopted sheet: no element the tests count, and gone with the document.
-const HOLD_DRIFT = `{
-  const sheet = new CSSStyleSheet();
-  sheet.replaceSync('.blob,.sym{animation-play-state:paused!important}');
-  document.adoptedStyleSheets = [...document.adoptedStyleSheets, sheet];
-}`;
+// Composited in software here, the hero's drifting glows and signs keep a core
+// busy while a page is open. Decoration only: held at their first frame unless
+// a test asks for the motion, by an adopted sheet that adds no element.
+const HOLD_DRIFT = `{ const s = new CSSStyleSheet(); s.replaceSync('.blob,.sym{animation-play-state:paused!important}');
+  document.adoptedStyleSheets = [...document.adoptedStyleSheets, s]; }`;
 
 // A browser that cannot start rejects at once with its exit status and its
 // error output (Playwright's "Browser logs"); one that hangs, within 30 s.
@@ -64,8 +59,7 @@ export async function closeBrowser() {
 // reducedMotion: 'reduce' stands for a reader who asks for less motion; hash
 // ('#formulas') opens the page at a fragment; forcedColors 'active' with a
 // colorScheme is a Windows contrast theme as Edge applies it. With waitUntil 'load' it returns
-// once the page has built everything below its first screen. drift: true lets
-// the hero's glows and signs move (see HOLD_DRIFT).
+// once the page has built everything below its first screen. drift: true, see HOLD_DRIFT.
 export async function openPage({ initScript, viewport = { width: 1260, height: 880 },
   clock = false, clockTime, locale = 'zh-CN', timezoneId, reducedMotion, forcedColors, colorScheme, hash = '', waitUntil = 'load',
   drift = false } = {}) {
