@@ -53,6 +53,14 @@ export async function closeBrowser() {
   if (b) await b.close();
 }
 
+// Playwright gives these calls no time-out of their own, and a Chromium that
+// never answered one held a run for half an hour with no page left open.
+function bounded(promise, message, ms = 30000) {
+  let timer;
+  const late = new Promise((_, reject) => { timer = setTimeout(() => reject(new Error(message)), ms); });
+  return Promise.race([promise, late]).finally(() => clearTimeout(timer));
+}
+
 // Opens the page in a new context. initScript (a function or source text) runs
 // before the page's own script. clock: true installs page.clock at clockTime
 // (default now) and pauses it 1 s later, so timers move only with runFor().
@@ -64,9 +72,9 @@ export async function openPage({ initScript, viewport = { width: 1260, height: 8
   clock = false, clockTime, locale = 'zh-CN', timezoneId, reducedMotion, forcedColors, colorScheme, hash = '', waitUntil = 'load',
   drift = false } = {}) {
   const browser = await sharedBrowser();
-  const context = await browser.newContext({ viewport, locale, ...(timezoneId ? { timezoneId } : {}),
-    ...(reducedMotion ? { reducedMotion } : {}), ...(forcedColors ? { forcedColors, colorScheme } : {}) });
-  const page = await context.newPage();
+  const context = await bounded(browser.newContext({ viewport, locale, ...(timezoneId ? { timezoneId } : {}),
+    ...(reducedMotion ? { reducedMotion } : {}), ...(forcedColors ? { forcedColors, colorScheme } : {}) }), 'Chromium opened no new context in 30 s');
+  const page = await bounded(context.newPage(), 'Chromium opened no new page in 30 s');
   const requests = [];
   const errors = [];
   page.on('request', r => requests.push(r.url()));
@@ -83,7 +91,7 @@ export async function openPage({ initScript, viewport = { width: 1260, height: 8
   if (initScript) await page.addInitScript(initScript);
   await page.goto(PAGE_URL + hash, { waitUntil });
   if (waitUntil === 'load') await filled(page);
-  const close = () => context.close();
+  const close = () => bounded(context.close(), 'Chromium did not close a context in 30 s');
   const reload = async () => { await page.reload(); await filled(page); };
   return { page, context, requests, errors, close, reload };
 }
@@ -91,21 +99,13 @@ export async function openPage({ initScript, viewport = { width: 1260, height: 8
 // The page builds its tools and generated sections right after its first
 // paint, the quotation dots last. A mutation observer, not a timer or a
 // performance mark, since a fake clock stops the one and swallows the other.
-export async function filled(page, ms = 5000) {
-  let timer;
-  const late = new Promise((_, reject) => {
-    timer = setTimeout(() => reject(new Error(`the page had not built its tools and sections ${ms} ms after load`)), ms);
-  });
-  try {
-    await Promise.race([late, page.evaluate(() => new Promise(resolve => {
-      const dots = document.getElementById('qDots');
-      if (dots.childElementCount) { resolve(); return; }
-      const mo = new MutationObserver(() => { mo.disconnect(); resolve(); });
-      mo.observe(dots, { childList: true });
-    }))]);
-  } finally {
-    clearTimeout(timer);
-  }
+export function filled(page, ms = 5000) {
+  return bounded(page.evaluate(() => new Promise(resolve => {
+    const dots = document.getElementById('qDots');
+    if (dots.childElementCount) { resolve(); return; }
+    const mo = new MutationObserver(() => { mo.disconnect(); resolve(); });
+    mo.observe(dots, { childList: true });
+  })), `the page had not built its tools and sections ${ms} ms after load`, ms);
 }
 
 // Requests that are neither the page file itself nor inline data.
