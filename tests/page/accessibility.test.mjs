@@ -11,25 +11,34 @@ const NBSP = '\u00a0';
 
 // Chromium's own reading of every element that matches: role, accessible name
 // and where it came from, and the properties a screen reader gets (level,
-// live, pressed, ...).
+// live, pressed, ...). One DevTools session a page, with the accessibility tree
+// kept on while the page is open: asked call by call, Chromium built a tree for
+// each call and dropped it again, and its renderer crashed about once in thirty
+// pages when the page changed meanwhile. A crashed renderer answers nothing on
+// such a session, so every call also ends with the crash.
+const axSessions = new WeakMap();
 async function axOf(page, selector) {
-  const cdp = await page.context().newCDPSession(page);
-  try {
-    const { root } = await cdp.send('DOM.getDocument', { depth: -1 });
-    const { nodeIds } = await cdp.send('DOM.querySelectorAll', { nodeId: root.nodeId, selector });
-    const out = [];
-    for (const nodeId of nodeIds) {
-      const { nodes: [n] } = await cdp.send('Accessibility.getPartialAXTree', { nodeId, fetchRelatives: false });
-      const { outerHTML } = await cdp.send('DOM.getOuterHTML', { nodeId });
-      const props = Object.fromEntries((n.properties || []).map(p => [p.name, p.value.value]));
-      const used = n.name && (n.name.sources || []).find(s => s.value && !s.superseded);
-      out.push({ html: outerHTML.slice(0, 90), ignored: n.ignored, role: n.role && n.role.value,
-        name: n.name ? n.name.value : '', from: used ? used.attribute || used.type : '', ...props });
-    }
-    return out;
-  } finally {
-    await cdp.detach();
+  let ax = axSessions.get(page);
+  if (!ax) {
+    const crashed = new Promise((_, reject) => page.once('crash', () => reject(new Error("Chromium's renderer for the page crashed"))));
+    crashed.catch(() => {});
+    ax = { cdp: await page.context().newCDPSession(page), crashed };
+    axSessions.set(page, ax);
+    await ax.cdp.send('Accessibility.enable');
   }
+  const send = (method, params) => Promise.race([ax.cdp.send(method, params), ax.crashed]);
+  const { root } = await send('DOM.getDocument', { depth: -1 });
+  const { nodeIds } = await send('DOM.querySelectorAll', { nodeId: root.nodeId, selector });
+  const out = [];
+  for (const nodeId of nodeIds) {
+    const { nodes: [n] } = await send('Accessibility.getPartialAXTree', { nodeId, fetchRelatives: false });
+    const { outerHTML } = await send('DOM.getOuterHTML', { nodeId });
+    const props = Object.fromEntries((n.properties || []).map(p => [p.name, p.value.value]));
+    const used = n.name && (n.name.sources || []).find(s => s.value && !s.superseded);
+    out.push({ html: outerHTML.slice(0, 90), ignored: n.ignored, role: n.role && n.role.value,
+      name: n.name ? n.name.value : '', from: used ? used.attribute || used.type : '', ...props });
+  }
+  return out;
 }
 
 const calcState = page => page.evaluate(() => ({
