@@ -13,9 +13,10 @@ const NBSP = '\u00a0';
 // and where it came from, and the properties a screen reader gets (level,
 // live, pressed, ...). One DevTools session a page, with the accessibility tree
 // kept on while the page is open: asked call by call, Chromium built a tree for
-// each call and dropped it again, and its renderer crashed about once in thirty
-// pages when the page changed meanwhile. A crashed renderer answers nothing on
-// such a session, so every call also ends with the crash.
+// each call and dropped it again, and under load its renderer now and then
+// crashed when the page changed meanwhile (3 pages in about 230). A crashed
+// renderer answers nothing on such a session, so every call also ends with
+// the crash.
 const axSessions = new WeakMap();
 async function axOf(page, selector) {
   let ax = axSessions.get(page);
