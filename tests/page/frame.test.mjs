@@ -1,7 +1,7 @@
 import { test, describe, before, after } from 'node:test';
 import assert from 'node:assert/strict';
 import { readFileSync } from 'node:fs';
-import { openPage, closeBrowser, outsideRequests, SITE, PAGE_PATH } from './support.mjs';
+import { openPage, closeBrowser, outsideRequests, bounded, SITE, PAGE_PATH, PAGE_URL } from './support.mjs';
 
 after(closeBrowser);
 
@@ -133,15 +133,22 @@ describe('theme', () => {
   test('two presses return to light, store "light" and survive a reload', async () => {
     const p = await openPage();
     try {
+      // The page has a write at once and the browser's storage a moment later; a
+      // reload can read the browser's copy, and on a busy machine found nothing
+      // there even half a second on. The browser tells the origin's other pages
+      // (a storage event) once it holds the write, so a second page listens.
+      const other = await p.context.newPage();
+      await other.goto(PAGE_URL);
+      await other.evaluate(() => { window.lightStored = new Promise(resolve => addEventListener('storage',
+        e => { if (e.key === 'qz-theme' && e.newValue === 'light') resolve(); })); });
       await p.page.click('#themeBtn');
       assert.deepEqual(await theme(p.page), { attr: 'dark', button: '☀', bg: '#0e1018' });
       assert.equal(await stored(p.page), 'dark');
       await p.page.click('#themeBtn');
       assert.deepEqual(await theme(p.page), { attr: 'light', button: '☾', bg: '#f6f7fb' });
       assert.equal(await stored(p.page), 'light');
-      // A write reaches the browser's storage a moment after the page has it;
-      // a reload at once, on a busy machine, has been seen to find nothing.
-      await p.page.waitForTimeout(500);
+      await bounded(other.evaluate(() => window.lightStored), 'the browser told no other page of the stored "light" in 10 s', 10000);
+      await other.close();
       await p.reload();
       assert.deepEqual(await theme(p.page), { attr: 'light', button: '☾', bg: '#f6f7fb' });
       assert.equal(await stored(p.page), 'light');

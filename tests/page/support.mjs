@@ -56,7 +56,7 @@ export async function closeBrowser() {
 
 // Playwright gives these calls no time-out of their own, and a Chromium that
 // never answered one held a run for half an hour with no page left open.
-function bounded(promise, message, ms = 30000) {
+export function bounded(promise, message, ms = 30000) {
   let timer;
   const late = new Promise((_, reject) => { timer = setTimeout(() => reject(new Error(message)), ms); });
   return Promise.race([promise, late]).finally(() => clearTimeout(timer));
