@@ -4,7 +4,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(cmake make g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64
-          xvfb xauth fonts-noto-cjk fonts-noto-color-emoji fonts-wine chromium zip imagemagick locales nodejs npm
+          xvfb xauth fonts-noto-cjk fonts-noto-color-emoji fonts-wine chromium chromium-headless-shell zip imagemagick locales nodejs npm
           unzip osslsigncode openssl zopfli icoutils python3-pil)
 missing=()
 for p in "${packages[@]}"; do
